@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+
+#include "geometry/Vector3.h"
+
+namespace zelmor {
+
+// The points with a*x + b*y + c*z + d >= 0 lie on the inner side. After extraction (a, b, c) has
+// length 1, so the left-hand side is a signed distance.
+struct Plane {
+    float a = 0.0f;
+    float b = 0.0f;
+    float c = 0.0f;
+    float d = 0.0f;
+};
+
+// The clipping planes of the current view in world coordinates, in the order right, left,
+// bottom, top, far, near. Until the first extraction all planes are zero, so every point is
+// inside: the first frame culls nothing.
+class Frustum {
+public:
+    enum PlaneIndex { RIGHT = 0, LEFT, BOTTOM, TOP, FAR, NEAR };
+
+    // Reads the current GL projection and model-view matrices (call right after gluLookAt).
+    void extractFrustum();
+    // The same from two column-major matrices, without GL.
+    void extractFrom(const float projection[16], const float modelview[16]);
+    // Point-in-pyramid test on the four side planes; near and far are not consulted and a point
+    // on a plane is inside.
+    bool isInFrustum(const Vector3& p) const;
+
+    const std::array<Plane, 6>& planes() const { return planes_; }
+
+private:
+    std::array<Plane, 6> planes_{};
+};
+
+}  // namespace zelmor

@@ -1,0 +1,154 @@
+#include "platform/Window.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+namespace zelmor::platform {
+
+namespace {
+
+std::map<uint32_t, Window*>& registry() {
+    static std::map<uint32_t, Window*> windows;
+    return windows;
+}
+
+// Starts the video subsystem on a driver that shows a real window. SDL would otherwise fall
+// back to its invisible offscreen driver when there is no display, and the user would get a
+// program that runs unseen and can never be told to quit.
+bool startVideo() {
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    if (requested != nullptr && *requested != '\0') {
+        return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
+    for (const char* driver : {"x11", "wayland"}) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+Window::Window(SDL_Window* window, WindowProcedure procedure)
+    : window_(window), procedure_(procedure) {
+    registry()[SDL_GetWindowID(window_)] = this;
+}
+
+Window::~Window() { destroy(); }
+
+bool Window::registerClass() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        return true;
+    }
+    // One close message per click on the close box: the program decides when to quit.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    return startVideo();
+}
+
+std::unique_ptr<Window> Window::create(const std::string& title, int x, int y, int width,
+                                       int height, WindowProcedure procedure) {
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 6);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    SDL_Window* window = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    return std::unique_ptr<Window>(new Window(window, procedure));
+}
+
+bool Window::createContext() {
+    if (window_ == nullptr) {
+        return false;
+    }
+    context_ = SDL_GL_CreateContext(window_);
+    return context_ != nullptr;
+}
+
+bool Window::makeCurrent() {
+    if (window_ == nullptr || context_ == nullptr) {
+        return false;
+    }
+    if (SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_)) != 0) {
+        return false;
+    }
+    SDL_GL_SetSwapInterval(1);
+    return true;
+}
+
+bool Window::show(int /*showCommand*/) {
+    if (window_ == nullptr) {
+        return false;
+    }
+    const bool wasVisible = (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0;
+    SDL_ShowWindow(window_);
+    // A new window learns its client size from a size message; SDL sends none at creation.
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window_, &width, &height);
+    callProcedure(WM_SIZE, 0, makeSizeParam(width, height));
+    return wasVisible;
+}
+
+void Window::swapBuffers() {
+    if (window_ != nullptr) {
+        SDL_GL_SwapWindow(window_);
+    }
+}
+
+uint32_t Window::handle() const {
+    if (window_ == nullptr) {
+        return 0;
+    }
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+        return static_cast<uint32_t>(info.info.x11.window);
+    }
+    return SDL_GetWindowID(window_);
+}
+
+void* Window::procAddress(const char* name) const { return SDL_GL_GetProcAddress(name); }
+
+void Window::deleteContext() {
+    if (context_ != nullptr) {
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
+        context_ = nullptr;
+    }
+}
+
+void Window::destroy() {
+    deleteContext();
+    if (window_ == nullptr) {
+        return;
+    }
+    registry().erase(SDL_GetWindowID(window_));
+    SDL_DestroyWindow(window_);
+    window_ = nullptr;
+}
+
+int64_t Window::callProcedure(uint32_t message, uint64_t wParam, int64_t lParam) {
+    if (procedure_ == nullptr) {
+        return 0;
+    }
+    return procedure_(this, message, wParam, lParam);
+}
+
+uint32_t Window::sdlWindowId() const { return window_ != nullptr ? SDL_GetWindowID(window_) : 0; }
+
+Window* Window::fromSdlId(uint32_t id) {
+    const auto found = registry().find(id);
+    return found != registry().end() ? found->second : nullptr;
+}
+
+}  // namespace zelmor::platform

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <istream>
+#include <memory>
+#include <string>
+
+namespace zelmor {
+
+// Where the readers open the files that other files name. The program reads from the disk;
+// the fuzz targets and tests hand in files held in memory.
+class FileSource {
+public:
+    virtual ~FileSource() = default;
+    // The file at path, exactly as written, relative to the working directory; null when it
+    // cannot be opened.
+    virtual std::unique_ptr<std::istream> open(const std::string& path) const;
+    // The working directory's files.
+    static const FileSource& disk();
+};
+
+}  // namespace zelmor

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+namespace zelmor {
+
+// The readers are silent in the program. zelmor-check hands them a ReadReport to hear what
+// they skipped, cut short or could not find; the offset is the byte position in that file.
+class ReadReport {
+public:
+    enum class Kind { Problem, Note };
+    virtual ~ReadReport() = default;
+    virtual void report(const std::string& file, std::streamoff offset, Kind kind,
+                        const std::string& message) = 0;
+};
+
+}  // namespace zelmor

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+
+#include "scene/ModelCache.h"
+#include "scene/ReadContext.h"
+#include "scene/SceneObject.h"
+#include "sim/Order.h"
+
+namespace zelmor {
+
+// A movable, selectable vehicle made of named parts read from a UnitFile. It works on the front
+// of its order queue once per step and moves along its heading (angles.y, degrees: 0 faces +z,
+// 90 faces +x) at speed world units per second.
+class Unit : public SceneObject {
+public:
+    static constexpr float UNIT_RADIUS = 0.8125f;
+
+    Unit();
+    // Reads the UnitFile at path; part models come from the program's ModelCache.
+    explicit Unit(const std::string& unitFilePath);
+    // The same from an explicit cache and file source (tests, zelmor-check, fuzzing).
+    Unit(const std::string& unitFilePath, const ModelCache& models, const ReadContext& context);
+    // Copies neither the orders nor the selection: a copy stands unselected with an empty queue.
+    Unit(const Unit& other);
+    Unit& operator=(const Unit& other);
+
+    // Translate, rotate about x, z, then y (heading), then children, parts in name order and the
+    // "SELECTOR" marker while selected.
+    void draw() const override;
+    // Against any object: the other's radius() (virtual) plus ours, planar and strict.
+    bool collidesWith(const SceneObject& other) const override;
+    // The order step, then the movement.
+    void update(int ms) override;
+    // Unit against unit with both radius fields read directly.
+    bool overlaps(const Unit& other) const;
+
+    float speed() const { return speed_; }
+    // Where one movement over ms milliseconds would put the unit; changes nothing.
+    Vector3 nextPosition(int ms) const;
+    void giveOrder(const Order& order);     // append at the back
+    void preemptOrder(const Order& order);  // insert at the front
+    void clearOrders();
+    void accelerate();
+    void decelerate();
+
+    const std::deque<Order>& orders() const { return orders_; }
+    const std::map<std::string, SceneObject>& parts() const { return parts_; }
+    // Stores a copy of part under name, replacing a part of that name (the UnitFile "a" record).
+    void storePart(const std::string& name, const SceneObject& part);
+
+private:
+    void orderStep();
+    void move(double seconds);
+
+    float speed_ = 0.0f;
+    std::deque<Order> orders_;
+    // std::string compares as unsigned bytes, so the parts draw in byte order of their names.
+    std::map<std::string, SceneObject> parts_;
+};
+
+}  // namespace zelmor

@@ -1,0 +1,37 @@
+#include "tests/support/GlContext.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace zelmor::test {
+
+GlContext& GlContext::get() {
+    static GlContext context;
+    return context;
+}
+
+GlContext::GlContext() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (!platform::Window::registerClass()) {
+        throw std::runtime_error("no SDL video for the offscreen GL context");
+    }
+    window_ = platform::Window::create("gl test", 0, 0, WIDTH, HEIGHT, nullptr);
+    if (!window_ || !window_->createContext() || !window_->makeCurrent()) {
+        throw std::runtime_error("no offscreen GL context");
+    }
+    resetState();
+}
+
+void GlContext::resetState() {
+    glViewport(0, 0, WIDTH, HEIGHT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+}  // namespace zelmor::test

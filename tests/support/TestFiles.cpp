@@ -1,0 +1,47 @@
+#include "tests/support/TestFiles.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace zelmor::test {
+
+TempDir::TempDir() {
+    std::random_device device;
+    const auto base = std::filesystem::temp_directory_path();
+    do {
+        path_ = base / ("zelmor-test-" + std::to_string(device()));
+    } while (!std::filesystem::create_directory(path_));
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::write(const std::string& relativePath, const std::string& text) const {
+    const auto full = path_ / relativePath;
+    std::filesystem::create_directories(full.parent_path());
+    std::ofstream out(full, std::ios::binary);
+    out << text;
+    return full.string();
+}
+
+ScopedWorkingDirectory::ScopedWorkingDirectory(const std::filesystem::path& dir)
+    : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+}
+
+ScopedWorkingDirectory::~ScopedWorkingDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+}
+
+std::string readWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace zelmor::test

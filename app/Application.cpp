@@ -1,0 +1,139 @@
+#include "app/Application.h"
+
+#include <GL/gl.h>
+
+#include "platform/MessageQueue.h"
+#include "scene/World.h"
+
+namespace zelmor {
+
+using namespace platform;
+
+Application* Application::current_ = nullptr;
+
+Application::Application()
+    : fpsLog_("zelmorGL.log", std::ios::out | std::ios::trunc),
+      frames_(fpsLog_, clock_),
+      input_(state_, view_.picker()) {
+    current_ = this;
+}
+
+Application::~Application() { current_ = nullptr; }
+
+int Application::run() {
+    Application app;
+    Window* window = app.view_.createWindow(WINDOW_TITLE, 0, 0, WINDOW_WIDTH, WINDOW_HEIGHT,
+                                            &Application::windowProcedure);
+    // Without a window nothing could ever post the quit message: do not enter the loop.
+    if (window == nullptr) {
+        return 1;
+    }
+    app.view_.show(1);
+    const int result = app.runMainLoop();
+    app.view_.shutdown();
+    return result;
+}
+
+int Application::runMainLoop() {
+    World& world = World::instance();
+    world.initTerrain();
+    world.loadScene(SCENE_PATH);
+    view_.setCamera(world.camera);
+    state_.world = &world;
+    return MainLoop::run(*this, clock_);
+}
+
+int64_t Application::windowProcedure(Window* window, uint32_t message, uint64_t wParam,
+                                     int64_t lParam) {
+    if (current_ == nullptr) {
+        return MessageQueue::defaultProcedure(window, message, wParam, lParam);
+    }
+    return current_->handleMessage(window, message, wParam, lParam);
+}
+
+int64_t Application::handleMessage(Window* window, uint32_t message, uint64_t wParam,
+                                   int64_t lParam) {
+    MessageQueue& queue = MessageQueue::instance();
+    switch (message) {
+        case WM_SIZE:
+            view_.resize(sizeWidth(lParam), sizeHeight(lParam));
+            queue.post(window, WM_PAINT, 0, 0);
+            return 0;
+        case WM_PAINT:
+            return 0;
+        case WM_CLOSE:
+            queue.postQuit(0);
+            return 0;
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            if (input_.onKey(wParam, lParam) != 0) {
+                queue.postQuit(0);
+            }
+            return 0;
+        case WM_MOUSEMOVE:
+            input_.onMouseMove(pointX(lParam), pointY(lParam), wParam);
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            MessageQueue::setCapture(window);
+            input_.onMouseDown(pointX(lParam), pointY(lParam), wParam, message);
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+            MessageQueue::releaseCapture();
+            input_.onMouseUp(pointX(lParam), pointY(lParam), wParam, message);
+            return 0;
+        default:
+            return MessageQueue::defaultProcedure(window, message, wParam, lParam);
+    }
+}
+
+bool Application::pollMessage(Message& out) {
+    return MessageQueue::instance().peek(out, view_.window());
+}
+
+void Application::dispatchMessage(const Message& message) {
+    MessageQueue::translate(message);
+    MessageQueue::dispatch(message);
+}
+
+void Application::step() {
+    input_.scrollCamera();
+    state_.world->update(STEP_MS);
+}
+
+void Application::buildVisibleLists() {
+    const World& world = *state_.world;
+    state_.visibleUnits.clear();
+    for (Unit& unit : state_.world->units) {
+        if (world.isVisible(unit)) {
+            state_.visibleUnits.push_back(&unit);
+        }
+    }
+    state_.visibleStatics.clear();
+    for (StaticObject& object : state_.world->staticObjects) {
+        if (world.isVisible(object)) {
+            state_.visibleStatics.push_back(&object);
+        }
+    }
+    for (SceneObject& object : state_.world->extras) {
+        if (world.isVisible(object)) {
+            state_.visibleStatics.push_back(&object);
+        }
+    }
+}
+
+void Application::renderFrame() {
+    view_.beginFrame();
+    state_.viewHeight = view_.height();
+    state_.viewWidth = view_.width();
+    view_.drawList(state_.visibleStatics);
+    view_.drawList(state_.visibleUnits);
+    // The rubber band is drawn over everything, whatever the depth buffer holds.
+    view_.disable(GL_DEPTH_TEST);
+    state_.selectionBox.draw();
+    view_.enable(GL_DEPTH_TEST);
+    view_.endFrame();
+}
+
+}  // namespace zelmor

@@ -1,0 +1,169 @@
+#include "platform/EventTranslator.h"
+
+#include "platform/Window.h"
+
+namespace zelmor::platform {
+
+int EventTranslator::setOneScanCode(SDL_Scancode code) {
+    switch (code) {
+        case SDL_SCANCODE_ESCAPE: return 1;
+        case SDL_SCANCODE_LSHIFT: return 42;
+        case SDL_SCANCODE_RSHIFT: return 54;
+        case SDL_SCANCODE_LCTRL:
+        case SDL_SCANCODE_RCTRL: return 29;
+        case SDL_SCANCODE_SPACE: return 57;
+        case SDL_SCANCODE_RETURN:
+        case SDL_SCANCODE_KP_ENTER: return 28;
+        case SDL_SCANCODE_S: return 31;
+        case SDL_SCANCODE_HOME:
+        case SDL_SCANCODE_KP_7: return 71;
+        case SDL_SCANCODE_UP:
+        case SDL_SCANCODE_KP_8: return 72;
+        case SDL_SCANCODE_PAGEUP:
+        case SDL_SCANCODE_KP_9: return 73;
+        case SDL_SCANCODE_LEFT:
+        case SDL_SCANCODE_KP_4: return 75;
+        case SDL_SCANCODE_KP_5: return 76;
+        case SDL_SCANCODE_RIGHT:
+        case SDL_SCANCODE_KP_6: return 77;
+        case SDL_SCANCODE_END:
+        case SDL_SCANCODE_KP_1: return 79;
+        case SDL_SCANCODE_DOWN:
+        case SDL_SCANCODE_KP_2: return 80;
+        case SDL_SCANCODE_PAGEDOWN:
+        case SDL_SCANCODE_KP_3: return 81;
+        case SDL_SCANCODE_INSERT:
+        case SDL_SCANCODE_KP_0: return 82;
+        case SDL_SCANCODE_DELETE:
+        case SDL_SCANCODE_KP_PERIOD: return 83;
+        default: break;
+    }
+    // The letter rows of set 1, in scan code order.
+    static constexpr SDL_Scancode rows[] = {
+        SDL_SCANCODE_Q, SDL_SCANCODE_W, SDL_SCANCODE_E, SDL_SCANCODE_R, SDL_SCANCODE_T,
+        SDL_SCANCODE_Y, SDL_SCANCODE_U, SDL_SCANCODE_I, SDL_SCANCODE_O, SDL_SCANCODE_P};
+    for (int i = 0; i < 10; ++i) {
+        if (rows[i] == code) {
+            return 16 + i;
+        }
+    }
+    return 0;
+}
+
+bool EventTranslator::isExtendedKey(SDL_Scancode code) {
+    switch (code) {
+        case SDL_SCANCODE_HOME: case SDL_SCANCODE_UP: case SDL_SCANCODE_PAGEUP:
+        case SDL_SCANCODE_LEFT: case SDL_SCANCODE_RIGHT: case SDL_SCANCODE_END:
+        case SDL_SCANCODE_DOWN: case SDL_SCANCODE_PAGEDOWN: case SDL_SCANCODE_INSERT:
+        case SDL_SCANCODE_DELETE: case SDL_SCANCODE_RCTRL: case SDL_SCANCODE_KP_ENTER:
+            return true;
+        default:
+            return false;
+    }
+}
+
+uint64_t EventTranslator::virtualKey(SDL_Scancode code, bool numLock) {
+    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
+        return 'A' + (code - SDL_SCANCODE_A);
+    }
+    if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) {
+        return '1' + (code - SDL_SCANCODE_1);
+    }
+    if (numLock && code >= SDL_SCANCODE_KP_1 && code <= SDL_SCANCODE_KP_9) {
+        return 0x61 + (code - SDL_SCANCODE_KP_1);  // VK_NUMPAD1..9
+    }
+    switch (code) {
+        case SDL_SCANCODE_0: return '0';
+        case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+        case SDL_SCANCODE_RETURN: case SDL_SCANCODE_KP_ENTER: return 0x0D;
+        case SDL_SCANCODE_SPACE: return 0x20;
+        case SDL_SCANCODE_LSHIFT: case SDL_SCANCODE_RSHIFT: return 0x10;
+        case SDL_SCANCODE_LCTRL: case SDL_SCANCODE_RCTRL: return 0x11;
+        case SDL_SCANCODE_PAGEUP: case SDL_SCANCODE_KP_9: return 0x21;
+        case SDL_SCANCODE_PAGEDOWN: case SDL_SCANCODE_KP_3: return 0x22;
+        case SDL_SCANCODE_END: case SDL_SCANCODE_KP_1: return 0x23;
+        case SDL_SCANCODE_HOME: case SDL_SCANCODE_KP_7: return 0x24;
+        case SDL_SCANCODE_LEFT: case SDL_SCANCODE_KP_4: return 0x25;
+        case SDL_SCANCODE_UP: case SDL_SCANCODE_KP_8: return 0x26;
+        case SDL_SCANCODE_RIGHT: case SDL_SCANCODE_KP_6: return 0x27;
+        case SDL_SCANCODE_DOWN: case SDL_SCANCODE_KP_2: return 0x28;
+        default: return 0;
+    }
+}
+
+uint64_t EventTranslator::keyState() const {
+    return (leftButton_ ? MK_LBUTTON : 0) | (rightButton_ ? MK_RBUTTON : 0) |
+           (shift_ ? MK_SHIFT : 0) | (control_ ? MK_CONTROL : 0);
+}
+
+Message EventTranslator::keyMessage(const SDL_KeyboardEvent& key) {
+    // The event carries the modifiers as they stood once this key had acted.
+    shift_ = (key.keysym.mod & KMOD_SHIFT) != 0;
+    control_ = (key.keysym.mod & KMOD_CTRL) != 0;
+    const bool released = key.type == SDL_KEYUP;
+    const SDL_Scancode code = key.keysym.scancode;
+    int64_t data = 1 | (int64_t{setOneScanCode(code) & 0x7F} << 16);
+    if (isExtendedKey(code)) {
+        data |= KEY_EXTENDED_BIT;
+    }
+    if (released || key.repeat != 0) {
+        data |= KEY_PREVIOUS_BIT;
+    }
+    if (released) {
+        data |= KEY_RELEASED_BIT;
+    }
+    const bool numLock = (key.keysym.mod & KMOD_NUM) != 0;
+    return {Window::fromSdlId(key.windowID), released ? WM_KEYUP : WM_KEYDOWN,
+            virtualKey(code, numLock), data};
+}
+
+Message EventTranslator::mouseButtonMessage(const SDL_MouseButtonEvent& button) {
+    const bool down = button.type == SDL_MOUSEBUTTONDOWN;
+    uint32_t message = WM_NULL;
+    if (button.button == SDL_BUTTON_LEFT) {
+        leftButton_ = down;
+        message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    } else if (button.button == SDL_BUTTON_RIGHT) {
+        rightButton_ = down;
+        message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    }
+    return {Window::fromSdlId(button.windowID), message, keyState(),
+            makePointParam(button.x, button.y)};
+}
+
+Message EventTranslator::windowMessage(const SDL_WindowEvent& window) {
+    Window* target = Window::fromSdlId(window.windowID);
+    switch (window.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            return {target, WM_SIZE, 0, makeSizeParam(window.data1, window.data2)};
+        case SDL_WINDOWEVENT_CLOSE:
+            return {target, WM_CLOSE, 0, 0};
+        default:
+            return {target, WM_NULL, 0, 0};
+    }
+}
+
+Message EventTranslator::translate(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            return keyMessage(event.key);
+        case SDL_MOUSEMOTION:
+            return {Window::fromSdlId(event.motion.windowID), WM_MOUSEMOVE, keyState(),
+                    makePointParam(event.motion.x, event.motion.y)};
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            return mouseButtonMessage(event.button);
+        case SDL_WINDOWEVENT:
+            return windowMessage(event.window);
+        case SDL_QUIT:
+            return {nullptr, WM_CLOSE, 0, 0};
+        case SDL_TEXTINPUT:
+            return {Window::fromSdlId(event.text.windowID), WM_CHAR,
+                    static_cast<unsigned char>(event.text.text[0]), 1};
+        default:
+            return {};
+    }
+}
+
+}  // namespace zelmor::platform

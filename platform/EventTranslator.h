@@ -1,0 +1,38 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "platform/WindowMessages.h"
+
+namespace zelmor::platform {
+
+// Turns SDL events into window messages. Remembers SHIFT and the mouse buttons from the events
+// themselves, in queue order, so a click carries the SHIFT state of its own moment (the
+// keyboard state at poll time would be wrong when several events wait in the queue).
+class EventTranslator {
+public:
+    // The message for the event; WM_NULL for events that map to no message.
+    Message translate(const SDL_Event& event);
+
+    // PC set-1 scan code (bits 16-22 of the key data) of a key; 0 when it has none here.
+    static int setOneScanCode(SDL_Scancode code);
+    // The extended-key flag: the separate cursor block, as opposed to the keypad.
+    static bool isExtendedKey(SDL_Scancode code);
+    // Virtual-key code: letters and digits as upper-case ASCII, the usual codes otherwise.
+    static uint64_t virtualKey(SDL_Scancode code, bool numLock);
+
+private:
+    Message keyMessage(const SDL_KeyboardEvent& key);
+    Message mouseButtonMessage(const SDL_MouseButtonEvent& button);
+    Message windowMessage(const SDL_WindowEvent& window);
+    uint64_t keyState() const;
+
+    bool shift_ = false;
+    bool control_ = false;
+    bool leftButton_ = false;
+    bool rightButton_ = false;
+};
+
+}  // namespace zelmor::platform

@@ -1,0 +1,67 @@
+#include "platform/MessageQueue.h"
+
+#include <SDL.h>
+
+#include "platform/EventTranslator.h"
+#include "platform/Window.h"
+
+namespace zelmor::platform {
+
+MessageQueue& MessageQueue::instance() {
+    static MessageQueue queue;
+    return queue;
+}
+
+MessageQueue::MessageQueue() : translator_(std::make_unique<EventTranslator>()) {}
+
+MessageQueue::~MessageQueue() = default;
+
+bool MessageQueue::peek(Message& out, Window* window) {
+    if (!posted_.empty()) {
+        out = posted_.front();
+        posted_.pop_front();
+        return true;
+    }
+    if (quitPosted_) {
+        quitPosted_ = false;
+        out = {nullptr, WM_QUIT, static_cast<uint64_t>(quitCode_), 0};
+        return true;
+    }
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
+        return false;
+    }
+    SDL_Event event;
+    if (SDL_PollEvent(&event) == 0) {
+        return false;
+    }
+    out = translator_->translate(event);
+    // A quit request from outside (a signal) concerns the program's window.
+    if (out.window == nullptr && out.message == WM_CLOSE) {
+        out.window = window;
+    }
+    return true;
+}
+
+void MessageQueue::post(Window* window, uint32_t message, uint64_t wParam, int64_t lParam) {
+    posted_.push_back({window, message, wParam, lParam});
+}
+
+void MessageQueue::postQuit(int exitCode) {
+    quitPosted_ = true;
+    quitCode_ = exitCode;
+}
+
+int64_t MessageQueue::dispatch(const Message& message) {
+    if (message.window == nullptr) {
+        return defaultProcedure(nullptr, message.message, message.wParam, message.lParam);
+    }
+    return message.window->callProcedure(message.message, message.wParam, message.lParam);
+}
+
+int64_t MessageQueue::defaultProcedure(Window*, uint32_t, uint64_t, int64_t) { return 0; }
+
+void MessageQueue::setCapture(Window*) { SDL_CaptureMouse(SDL_TRUE); }
+
+void MessageQueue::releaseCapture() { SDL_CaptureMouse(SDL_FALSE); }
+
+}  // namespace zelmor::platform

@@ -1,0 +1,232 @@
+#include "view/GLView.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/MessageBox.h"
+
+namespace zelmor {
+
+namespace {
+
+// Reads a GL string; null when the context could not give one.
+const char* glText(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)); }
+
+std::string hex8(uint32_t value) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
+}
+
+}  // namespace
+
+GLView::GLView() {
+    for (uint32_t capability :
+         {GL_LIGHTING, GL_DEPTH_TEST, GL_COLOR_MATERIAL, GL_LIGHT0, GL_LIGHT1, GL_LIGHT2,
+          GL_LIGHT3, GL_FOG, GL_BLEND, GL_TEXTURE_2D}) {
+        capabilityStates_[capability] = false;
+    }
+}
+
+GLView::~GLView() = default;
+
+void GLView::logLine(const std::string& line) {
+    glLog_ << line << '\n';
+    glLog_.flush();
+}
+
+platform::Window* GLView::fail(const char* message) {
+    platform::showMessageBox(message, "Error");
+    return nullptr;
+}
+
+platform::Window* GLView::createWindow(const std::string& title, int x, int y, int width,
+                                       int height, platform::WindowProcedure procedure) {
+    glLog_.open("gl.log", std::ios::out | std::ios::trunc);
+    logLine("Start OpenGL Init");
+    if (!platform::Window::registerClass()) {
+        return fail("RegisterClass() failed: Cannot register window class.");
+    }
+    window_ = platform::Window::create(title, x, y, width, height, procedure);
+    if (!window_) {
+        return fail("CreateWindow() failed:  Cannot create a window.");
+    }
+    // The GL context is where this platform realises the pixel format.
+    if (!window_->createContext()) {
+        return fail("ChoosePixelFormat() failed:  Cannot find a suitable pixel format.");
+    }
+    if (!makeCurrent()) {
+        return fail("SetPixelFormat() failed:  Cannot set format specified.");
+    }
+    width_ = width;
+    height_ = height;
+    setStartState();
+    probeExtensions();
+    logLine("End OpenGL Init. Window Handle: " + hex8(window_->handle()));
+    return window_.get();
+}
+
+void GLView::setStartState() {
+    glClearColor(0.125f, 0.75f, 0.25f, 1.0f);
+    glShadeModel(GL_SMOOTH);
+    glColorMaterial(GL_FRONT, GL_DIFFUSE);
+    enable(GL_COLOR_MATERIAL);
+    disable(GL_LIGHTING);
+    enable(GL_DEPTH_TEST);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+}
+
+void GLView::probeExtensions() {
+    const char* vendor = glText(GL_VENDOR);
+    const char* version = glText(GL_VERSION);
+    const char* renderer = glText(GL_RENDERER);
+    const char* extensions = glText(GL_EXTENSIONS);
+    // A string the context could not give is left out of its line, and never searched.
+    logLine(std::string("OpenGL Vendor: ") + (vendor ? vendor : ""));
+    logLine(std::string("OpenGL Version: ") + (version ? version : ""));
+    logLine(std::string("OpenGL Renderer: ") + (renderer ? renderer : ""));
+    logLine(std::string("OpenGL Extensions: ") + (extensions ? extensions : ""));
+    logLine("OpenGL init extensions: ");
+
+    const auto has = [extensions](const char* name) {
+        return extensions != nullptr && std::strstr(extensions, name) != nullptr;
+    };
+    const auto entry = [this](const char* name) {
+        return reinterpret_cast<GlFunction>(window_->procAddress(name));
+    };
+    if (has("GL_WIN_swap_hint")) {
+        addSwapHintRect_ = entry("glAddSwapHintRectWIN");
+        logLine("glAddSwapHintRectWIN ok ");
+    } else {
+        addSwapHintRect_ = nullptr;
+        logLine("glAddSwapHintRectWIN not supported ");
+    }
+    if (has("GL_EXT_compiled_vertex_array")) {
+        lockArrays_ = entry("glLockArraysEXT");
+        unlockArrays_ = entry("glUnlockArraysEXT");
+        logLine("glLockArraysEXT / glUnlockArraysEXT ok ");
+    } else {
+        lockArrays_ = nullptr;
+        unlockArrays_ = nullptr;
+        logLine("glLockArraysEXT / glUnlockArraysEXT not supported ");
+    }
+}
+
+bool GLView::show(int showCommand) { return window_ && window_->show(showCommand); }
+
+bool GLView::makeCurrent() { return window_ && window_->makeCurrent(); }
+
+void GLView::shutdown() {
+    logLine("End OpenGL");
+    if (window_) {
+        window_->deleteContext();
+        window_->destroy();
+    }
+}
+
+void GLView::enable(uint32_t capability) {
+    bool& on = capabilityStates_[capability];
+    if (on) {
+        return;
+    }
+    glEnable(capability);
+    on = true;
+}
+
+void GLView::disable(uint32_t capability) {
+    bool& on = capabilityStates_[capability];
+    if (!on) {
+        return;
+    }
+    glDisable(capability);
+    on = false;
+}
+
+void GLView::beginFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (camera_ != nullptr) {
+        camera_->apply();
+        std::array<double, 16> modelview{};
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
+        picker_.setModelview(modelview);
+    }
+    bool lit = false;
+    for (const Light* light : lights_) {
+        if (light != nullptr) {
+            light->apply();
+            lit = true;
+        }
+    }
+    if (!lit) {
+        disable(GL_LIGHTING);
+        return;
+    }
+    enable(GL_LIGHTING);
+    const GLfloat ambient[4] = {0.25f, 0.25f, 0.25f, 1.0f};
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+}
+
+void GLView::endFrame() {
+    glFlush();
+    if (window_) {
+        window_->swapBuffers();
+    }
+    glGetError();
+}
+
+void GLView::drawObject(const SceneObject& object) {
+    glPushMatrix();
+    object.draw();
+    glPopMatrix();
+}
+
+void GLView::resize(int width, int height) {
+    width_ = width;
+    height_ = height;
+    glViewport(0, 0, width, height);
+    std::array<int, 4> viewport = picker_.viewport();
+    glGetIntegerv(GL_VIEWPORT, viewport.data());
+    picker_.setViewport(viewport);
+    logLine("Resize: " + std::to_string(width) + "x" + std::to_string(height));
+    if (camera_ != nullptr) {
+        rebuildProjection();
+    }
+}
+
+void GLView::setCamera(Camera& camera) {
+    camera_ = &camera;
+    picker_.setCamera(&camera);
+    rebuildProjection();
+}
+
+void GLView::rebuildProjection() {
+    // A minimised window has no height and so no aspect ratio: keep the last projection.
+    if (height_ == 0) {
+        return;
+    }
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(camera_->fieldOfView(), double(width_) / double(height_),
+                   camera_->nearPlane(), camera_->farPlane());
+    std::array<double, 16> matrix{};
+    glGetDoublev(GL_PROJECTION_MATRIX, matrix.data());
+    picker_.setProjection(matrix);
+    glMatrixMode(GL_MODELVIEW);
+    glGetDoublev(GL_MODELVIEW_MATRIX, matrix.data());
+    picker_.setModelview(matrix);
+}
+
+void GLView::setLight(int slot, const Light* light) {
+    if (slot < 0 || slot >= LIGHT_SLOTS) {
+        return;
+    }
+    lights_[static_cast<std::size_t>(slot)] = light;
+}
+
+}  // namespace zelmor

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "geometry/Camera.h"
+#include "platform/Window.h"
+#include "scene/SceneObject.h"
+#include "view/GroundPicker.h"
+#include "view/Light.h"
+
+namespace zelmor {
+
+// The program's one OpenGL window: start-up state and report ("gl.log"), the capability map,
+// frame begin and end, the projection from the camera's lens, and ground picking.
+class GLView {
+public:
+    static constexpr int LIGHT_SLOTS = 8;
+    using GlFunction = void (*)();
+
+    GLView();
+    ~GLView();
+    GLView(const GLView&) = delete;
+    GLView& operator=(const GLView&) = delete;
+
+    // Opens "gl.log", makes the window and its context and sets the start-up state. Returns the
+    // window, or null after showing the failure in a message box.
+    platform::Window* createWindow(const std::string& title, int x, int y, int width, int height,
+                                   platform::WindowProcedure procedure);
+    bool show(int showCommand);
+    bool makeCurrent();
+    // Logs "End OpenGL", releases the context and destroys the window.
+    void shutdown();
+
+    // Switch a capability, calling GL only when the recorded state changes.
+    void enable(uint32_t capability);
+    void disable(uint32_t capability);
+    const std::map<uint32_t, bool>& capabilityStates() const { return capabilityStates_; }
+
+    void beginFrame();
+    void endFrame();
+    template <class Object>
+    void drawList(const std::vector<Object*>& objects);
+    // Stores the size, sets the viewport, logs "Resize: WxH" and rebuilds the projection.
+    void resize(int width, int height);
+    void setCamera(Camera& camera);
+    // The ground point under window point (x, y counted upwards from the bottom edge).
+    Vector3 unproject(int x, int y) { return picker_.unproject(x, y); }
+    GroundPicker& picker() { return picker_; }
+    // Fills one of the eight light slots (null empties it); the frame start applies them.
+    void setLight(int slot, const Light* light);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    platform::Window* window() const { return window_.get(); }
+    // Extension entry points found at start-up, or null; nothing calls through them yet.
+    GlFunction addSwapHintRect() const { return addSwapHintRect_; }
+    GlFunction lockArrays() const { return lockArrays_; }
+    GlFunction unlockArrays() const { return unlockArrays_; }
+
+private:
+    // Draws one object between a push and a pop of the model-view matrix.
+    static void drawObject(const SceneObject& object);
+    platform::Window* fail(const char* message);
+    void setStartState();
+    void probeExtensions();
+    void rebuildProjection();
+    void logLine(const std::string& line);
+
+    std::unique_ptr<platform::Window> window_;
+    std::map<uint32_t, bool> capabilityStates_;
+    int width_ = 0;
+    int height_ = 0;
+    GroundPicker picker_;  // holds the read-back matrices, viewport and camera
+    Camera* camera_ = nullptr;
+    std::array<const Light*, LIGHT_SLOTS> lights_{};
+    std::ofstream glLog_;
+    GlFunction addSwapHintRect_ = nullptr;
+    GlFunction lockArrays_ = nullptr;
+    GlFunction unlockArrays_ = nullptr;
+};
+
+template <class Object>
+void GLView::drawList(const std::vector<Object*>& objects) {
+    for (const SceneObject* object : objects) {
+        drawObject(*object);
+    }
+}
+
+}  // namespace zelmor

@@ -16,11 +16,18 @@ struct Colour {
 // the whole model or one RGBA byte colour per vertex. Drawn with client-side arrays and a single
 // glDrawElements. Copies share nothing.
 class Mesh {
-public:
+  public:
     Mesh() = default;
     // vertices holds x, y, z per vertex; vertexColours holds r, g, b, a per vertex or is empty.
     Mesh(std::vector<float> vertices, std::vector<uint32_t> indices,
          std::vector<uint8_t> vertexColours, Colour colour, int32_t primitiveMode);
+    // Copies share nothing. A mesh that is replaced or destroyed while it is the one drawn last
+    // is forgotten as such, so no later draw relies on pointers into its released arrays.
+    Mesh(const Mesh&) = default;
+    Mesh(Mesh&& other) noexcept;
+    Mesh& operator=(const Mesh& other);
+    Mesh& operator=(Mesh&& other) noexcept;
+    ~Mesh();
 
     uint32_t vertexCount() const { return static_cast<uint32_t>(vertices_.size() / 3); }
     uint32_t indexCount() const { return static_cast<uint32_t>(indices_.size()); }
@@ -30,6 +37,10 @@ public:
     const std::vector<uint8_t>& vertexColours() const { return vertexColours_; }
     const Colour& colour() const { return colour_; }
     int32_t primitiveMode() const { return primitiveMode_; }
+    // A mesh with an index at or above the vertex count draws nothing at all.
+    bool indicesInRange() const { return indicesInRange_; }
+    // Vertex colours that are not exactly one per vertex are drawn as if absent.
+    bool coloursMatch() const { return coloursMatch_; }
 
     // Draws with the current model-view matrix. The set-up calls are skipped when this mesh was
     // also the one drawn last.
@@ -37,7 +48,7 @@ public:
     // Forgets which mesh was drawn last, so the next draw does its full set-up (a new context).
     static void forgetLastDrawn();
 
-private:
+  private:
     std::vector<float> vertices_;
     std::vector<uint32_t> indices_;
     std::vector<uint8_t> vertexColours_;

@@ -1,0 +1,420 @@
+#!/usr/bin/env python3
+"""Builds zelmor's demo content: every model, the model list, the unit files and the scene.
+
+Run from anywhere: python3 scripts/make_models.py. Everything is written under data/ and the
+output is the same on every run (the scatter uses a fixed seed).
+
+The program draws with lighting off, so each face gets its own vertices coloured by a fixed
+light direction: tops are lightest, the sides that face the default camera (which looks along
++x +z) come next, the far sides are darkest. Bottom faces are left out: the camera never looks
+up at the ground from below, and a bottom resting on another part's top would only fight it in
+the depth buffer.
+
+Model files have no comments and read every stray letter as a record, so the writer emits
+nothing but the records v, o, i, p, c and x.
+"""
+
+import math
+import os
+import random
+
+from scene_layout import scene_text  # beside this script
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+DATA = os.path.join(ROOT, "data")
+
+TRIANGLES = 4
+LIGHT = (-0.6, 1.0, -0.25)  # towards the light, not normalised
+
+
+def fmt(value):
+    """A plain decimal without exponent or trailing zeros, and never "-0"."""
+    text = f"{value:.4f}".rstrip("0").rstrip(".")
+    return "0" if text in ("", "-0") else text
+
+
+def sub(a, b):
+    return (a[0] - b[0], a[1] - b[1], a[2] - b[2])
+
+
+def dot(a, b):
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]
+
+
+def normalised(v):
+    length = math.sqrt(dot(v, v))
+    return (0.0, 1.0, 0.0) if length == 0 else (v[0] / length, v[1] / length, v[2] / length)
+
+
+def newell_normal(points):
+    nx = ny = nz = 0.0
+    for i, p in enumerate(points):
+        q = points[(i + 1) % len(points)]
+        nx += (p[1] - q[1]) * (p[2] + q[2])
+        ny += (p[2] - q[2]) * (p[0] + q[0])
+        nz += (p[0] - q[0]) * (p[1] + q[1])
+    return normalised((nx, ny, nz))
+
+
+def shade(colour, normal):
+    light = normalised(LIGHT)
+    top = 0.42 + 0.58 * light[1]
+    factor = (0.42 + 0.58 * max(0.0, dot(normal, light))) / top
+    return tuple(min(255, int(round(c * factor))) for c in colour)
+
+
+class Model:
+    """One vertex array, one triangle list, one colour per vertex."""
+
+    def __init__(self, name, colour):
+        self.name = name
+        self.colour = colour  # whole-model colour, used only if the vertex colours are off
+        self.vertices = []
+        self.colours = []
+        self.indices = []
+
+    def face(self, points, colour, inside=None, shaded=True):
+        """A flat convex polygon. inside: a point the face must turn away from."""
+        normal = newell_normal(points)
+        if inside is not None:
+            centre = tuple(sum(p[k] for p in points) / len(points) for k in range(3))
+            if dot(normal, sub(centre, inside)) < 0:
+                points = list(reversed(points))
+                normal = (-normal[0], -normal[1], -normal[2])
+        if normal[1] < -0.95:
+            return
+        rgb = shade(colour, normal) if shaded else colour
+        first = len(self.vertices)
+        for p in points:
+            self.vertices.append(p)
+            self.colours.append(rgb + (255,))
+        for k in range(1, len(points) - 1):
+            self.indices += [first, first + k, first + k + 1]
+
+    def box(self, x0, x1, y0, y1, z0, z1, colour, overrides=None):
+        """An axis-aligned box; overrides maps a side name (+x, -x, +y, +z, -z) to a colour."""
+        overrides = overrides or {}
+        centre = ((x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2)
+        sides = {
+            "+y": [(x0, y1, z0), (x0, y1, z1), (x1, y1, z1), (x1, y1, z0)],
+            "+x": [(x1, y0, z0), (x1, y1, z0), (x1, y1, z1), (x1, y0, z1)],
+            "-x": [(x0, y0, z0), (x0, y0, z1), (x0, y1, z1), (x0, y1, z0)],
+            "+z": [(x0, y0, z1), (x1, y0, z1), (x1, y1, z1), (x0, y1, z1)],
+            "-z": [(x0, y0, z0), (x0, y1, z0), (x1, y1, z0), (x1, y0, z0)],
+        }
+        for side, points in sides.items():
+            self.face(points, overrides.get(side, colour), centre)
+
+    def prism_x(self, profile, x0, x1, colour, overrides=None):
+        """A convex profile of (z, y) points extruded along x; overrides by edge number."""
+        overrides = overrides or {}
+        cz = sum(p[0] for p in profile) / len(profile)
+        cy = sum(p[1] for p in profile) / len(profile)
+        centre = ((x0 + x1) / 2, cy, cz)
+        self.face([(x0, y, z) for z, y in profile], colour, centre)
+        self.face([(x1, y, z) for z, y in profile], colour, centre)
+        for k, (z, y) in enumerate(profile):
+            nz, ny = profile[(k + 1) % len(profile)]
+            quad = [(x0, y, z), (x0, ny, nz), (x1, ny, nz), (x1, y, z)]
+            self.face(quad, overrides.get(k, colour), centre)
+
+    def frustum(self, base, axis, r0, r1, length, sides, colour, cap=None, phase=0.0):
+        """A cylinder (r1 == r0) or cone (r1 == 0) from base along axis 'x', 'y' or 'z'."""
+
+        def point(radius, along, angle):
+            a, b = radius * math.cos(angle), radius * math.sin(angle)
+            if axis == "y":
+                return (base[0] + a, base[1] + along, base[2] + b)
+            if axis == "z":
+                return (base[0] + a, base[1] + b, base[2] + along)
+            return (base[0] + along, base[1] + a, base[2] + b)
+
+        centre = point(0.0, length / 2, 0.0)
+        angles = [phase + 2 * math.pi * k / sides for k in range(sides)]
+        for k in range(sides):
+            a, b = angles[k], angles[(k + 1) % sides]
+            if r1 == 0:
+                self.face([point(r0, 0, a), point(r0, 0, b), point(0, length, 0)], colour, centre)
+            else:
+                quad = [point(r0, 0, a), point(r0, 0, b), point(r1, length, b), point(r1, length, a)]
+                self.face(quad, colour, centre)
+        if r1 != 0:
+            self.face([point(r1, length, a) for a in angles], cap or colour, centre)
+        self.face([point(r0, 0, a) for a in angles], cap or colour, centre)
+
+    def blob(self, centre, radii, rings, segments, colour, jitter=0.0, seed=0):
+        """A low-poly ellipsoid, optionally roughened; every triangle keeps its own shade."""
+        rng = random.Random(seed)
+        grid = []
+        for i in range(rings + 1):
+            polar = math.pi * i / rings
+            row = []
+            for k in range(segments):
+                azimuth = 2 * math.pi * k / segments
+                scale = 1.0 + (rng.uniform(-jitter, jitter) if 0 < i < rings else 0.0)
+                row.append((
+                    centre[0] + radii[0] * scale * math.sin(polar) * math.cos(azimuth),
+                    centre[1] + radii[1] * scale * math.cos(polar),
+                    centre[2] + radii[2] * scale * math.sin(polar) * math.sin(azimuth)))
+            grid.append(row)
+        for i in range(rings):
+            for k in range(segments):
+                a, b = grid[i][k], grid[i][(k + 1) % segments]
+                c, d = grid[i + 1][(k + 1) % segments], grid[i + 1][k]
+                if i > 0:
+                    self.face([a, b, d], colour, centre)
+                if i < rings - 1:
+                    self.face([b, c, d], colour, centre)
+
+    def ring(self, inner, outer, y, segments, colour):
+        for k in range(segments):
+            a = 2 * math.pi * k / segments
+            b = 2 * math.pi * (k + 1) / segments
+            quad = [(inner * math.cos(a), y, inner * math.sin(a)),
+                    (inner * math.cos(b), y, inner * math.sin(b)),
+                    (outer * math.cos(b), y, outer * math.sin(b)),
+                    (outer * math.cos(a), y, outer * math.sin(a))]
+            self.face(quad, colour, (0.0, y - 1.0, 0.0), shaded=False)
+
+    def text(self):
+        lines = [f"v {len(self.vertices)}"]
+        lines += [" ".join(fmt(c) for c in v) for v in self.vertices]
+        lines.append("o")
+        lines += [" ".join(str(c) for c in rgba) for rgba in self.colours]
+        lines.append(f"i {len(self.indices)}")
+        for k in range(0, len(self.indices), 3):
+            lines.append(" ".join(str(i) for i in self.indices[k:k + 3]))
+        lines.append(f"p {TRIANGLES}")
+        lines.append("c " + " ".join(fmt(c / 255) for c in self.colour) + " 1")
+        lines.append("x")
+        return "\n".join(lines) + "\n"
+
+
+class FlatModel:
+    """A single-coloured model; with alpha below 1 the program adds it onto what lies behind."""
+
+    def __init__(self, name, rgba, points):
+        self.name = name
+        self.rgba = rgba
+        self.points = points  # a convex polygon, drawn as a fan
+
+    def text(self):
+        lines = [f"v {len(self.points)}"]
+        lines += [" ".join(fmt(c) for c in p) for p in self.points]
+        fan = []
+        for k in range(1, len(self.points) - 1):
+            fan.append(f"0 {k} {k + 1}")
+        lines.append(f"i {3 * len(fan)}")
+        lines += fan
+        lines.append(f"p {TRIANGLES}")
+        lines.append("c " + " ".join(fmt(c) for c in self.rgba))
+        lines.append("x")
+        return "\n".join(lines) + "\n"
+
+
+# Colours, 0..255.
+STEEL = (92, 108, 140)
+STEEL_LIGHT = (118, 134, 166)
+TRACK = (46, 44, 42)
+GUNMETAL = (58, 60, 66)
+SAND = (214, 150, 64)
+SAND_DARK = (168, 112, 44)
+GLASS = (60, 90, 130)
+TYRE = (34, 34, 34)
+RED = (220, 40, 30)
+OLIVE = (120, 116, 70)
+WALL_WHITE = (226, 214, 188)
+ROOF_RED = (168, 58, 40)
+DOOR = (90, 56, 30)
+BARN_RED = (150, 44, 36)
+ROOF_GREY = (110, 110, 116)
+CONCRETE = (186, 186, 180)
+BARK = (104, 70, 40)
+PINE = (22, 92, 44)
+LEAF = (70, 130, 30)
+STONE = (132, 128, 122)
+CRATE = (176, 128, 70)
+YELLOW = (255, 230, 0)
+
+
+def tank_models():
+    hull = Model("tank_hull", STEEL)
+    for x0, x1 in ((-0.56, -0.34), (0.34, 0.56)):
+        hull.prism_x([(-0.8, 0.04), (0.8, 0.04), (0.72, 0.3), (-0.76, 0.3)], x0, x1, TRACK)
+    hull.prism_x([(-0.74, 0.12), (0.56, 0.12), (0.78, 0.3), (0.5, 0.46), (-0.74, 0.46)],
+                 -0.36, 0.36, STEEL)
+    turret = Model("tank_turret", STEEL_LIGHT)
+    turret.frustum((0, 0, 0), "y", 0.36, 0.28, 0.24, 8, STEEL_LIGHT, phase=math.pi / 8)
+    turret.box(-0.05, 0.05, 0.24, 0.3, -0.2, -0.1, GUNMETAL)
+    barrel = Model("tank_barrel", GUNMETAL)
+    barrel.frustum((0, 0, 0), "z", 0.07, 0.07, 0.2, 6, GUNMETAL)
+    barrel.frustum((0, 0, 0.2), "z", 0.05, 0.05, 0.72, 6, GUNMETAL)
+    return [hull, turret, barrel]
+
+
+def scout_models():
+    body = Model("scout_body", SAND)
+    body.prism_x([(-0.72, 0.2), (0.66, 0.2), (0.76, 0.34), (0.7, 0.44), (-0.72, 0.44)],
+                 -0.4, 0.4, SAND)
+    cabin = Model("scout_cabin", SAND)
+    cabin.prism_x([(-0.3, 0.0), (0.36, 0.0), (0.16, 0.3), (-0.3, 0.3)], -0.34, 0.34, SAND,
+                  overrides={1: GLASS})
+    wheels = Model("scout_wheels", TYRE)
+    for x in (-0.5, 0.38):
+        for z in (-0.45, 0.45):
+            wheels.frustum((x, 0.2, z), "x", 0.2, 0.2, 0.12, 8, TYRE, cap=(70, 70, 70))
+    antenna = Model("scout_antenna", GUNMETAL)
+    antenna.box(-0.02, 0.02, 0.0, 0.62, -0.02, 0.02, GUNMETAL)
+    antenna.box(-0.05, 0.05, 0.62, 0.7, -0.05, 0.05, RED)
+    return [antenna, body, cabin, wheels]
+
+
+def launcher_models():
+    chassis = Model("launcher_chassis", OLIVE)
+    for x0, x1 in ((-0.56, -0.36), (0.36, 0.56)):
+        chassis.prism_x([(-0.8, 0.04), (0.8, 0.04), (0.74, 0.26), (-0.76, 0.26)], x0, x1, TRACK)
+    chassis.box(-0.38, 0.38, 0.1, 0.38, -0.78, 0.5, OLIVE)
+    chassis.prism_x([(0.5, 0.1), (0.78, 0.1), (0.78, 0.3), (0.5, 0.62)], -0.38, 0.38, OLIVE,
+                    overrides={2: GLASS})
+    rack = Model("launcher_rack", (96, 92, 56))
+    rack.box(-0.3, 0.3, 0.0, 0.3, -0.5, 0.5, (96, 92, 56))
+    for x in (-0.15, 0.15):
+        for y in (0.08, 0.22):
+            rack.frustum((x, y, 0.5), "z", 0.055, 0.055, 0.04, 6, RED)
+    return [chassis, rack]
+
+
+def selector_model():
+    marker = Model("SELECTOR", YELLOW)
+    marker.ring(1.0, 1.15, 0.06, 24, YELLOW)
+    for k in range(4):
+        angle = math.pi / 4 + k * math.pi / 2
+        c, s = math.cos(angle), math.sin(angle)
+        tick = [(c * 1.15 - s * 0.12, 0.07, s * 1.15 + c * 0.12),
+                (c * 1.15 + s * 0.12, 0.07, s * 1.15 - c * 0.12),
+                (c * 1.4, 0.07, s * 1.4)]
+        marker.face(tick, (255, 170, 0), (0, -1, 0), shaded=False)
+    return marker
+
+
+def house_model():
+    house = Model("house", WALL_WHITE)
+    house.box(-1.1, 1.1, 0.0, 1.2, -0.8, 0.8, WALL_WHITE)
+    house.prism_x([(-0.95, 1.2), (0.95, 1.2), (0.0, 2.0)], -1.25, 1.25, ROOF_RED,
+                  overrides={0: (150, 140, 120)})
+    house.box(-0.25, 0.25, 0.0, 0.8, -0.84, -0.8, DOOR)
+    for x in (-0.75, 0.45):
+        house.box(x, x + 0.3, 0.5, 0.85, -0.84, -0.8, GLASS)
+    house.box(0.5, 0.8, 1.4, 2.1, 0.1, 0.4, (120, 60, 50))
+    return house
+
+
+def barn_model():
+    barn = Model("barn", BARN_RED)
+    barn.box(-1.4, 1.4, 0.0, 1.5, -1.0, 1.0, BARN_RED)
+    barn.prism_x([(-1.1, 1.5), (1.1, 1.5), (0.0, 2.2)], -1.45, 1.45, ROOF_GREY,
+                 overrides={0: (120, 40, 32)})
+    barn.box(-0.5, 0.5, 0.0, 1.1, -1.04, -1.0, (230, 220, 200))
+    return barn
+
+
+def silo_model():
+    silo = Model("silo", CONCRETE)
+    silo.frustum((0, 0, 0), "y", 0.7, 0.7, 3.2, 12, CONCRETE)
+    silo.frustum((0, 3.2, 0), "y", 0.75, 0.0, 0.7, 12, (90, 110, 130))
+    return silo
+
+
+def pine_model():
+    pine = Model("tree_pine", PINE)
+    pine.frustum((0, 0, 0), "y", 0.14, 0.14, 0.7, 6, BARK)
+    pine.frustum((0, 0.5, 0), "y", 0.85, 0.0, 1.5, 8, PINE)
+    pine.frustum((0, 1.3, 0), "y", 0.6, 0.0, 1.3, 8, (30, 110, 52))
+    return pine
+
+
+def round_tree_model():
+    tree = Model("tree_round", LEAF)
+    tree.frustum((0, 0, 0), "y", 0.15, 0.12, 1.1, 6, BARK)
+    tree.blob((0, 1.7, 0), (0.9, 0.8, 0.9), 4, 8, LEAF, jitter=0.12, seed=7)
+    return tree
+
+
+def rock_model():
+    rock = Model("rock", STONE)
+    rock.blob((0, 0.2, 0), (0.8, 0.55, 0.65), 4, 7, STONE, jitter=0.22, seed=3)
+    rock.blob((0.55, 0.05, 0.35), (0.35, 0.3, 0.3), 3, 5, (118, 114, 110), jitter=0.2, seed=5)
+    return rock
+
+
+def wall_model():
+    wall = Model("wall", STONE)
+    wall.box(-1.0, 1.0, 0.0, 0.7, -0.15, 0.15, STONE)
+    wall.box(-1.04, 1.04, 0.7, 0.8, -0.2, 0.2, (112, 108, 104))
+    return wall
+
+
+def crates_model():
+    crates = Model("crates", CRATE)
+    crates.box(-0.6, 0.0, 0.0, 0.6, -0.3, 0.3, CRATE)
+    crates.box(0.05, 0.55, 0.0, 0.5, -0.35, 0.15, (160, 112, 60))
+    crates.box(-0.45, 0.05, 0.6, 1.1, -0.25, 0.25, (190, 140, 80))
+    return crates
+
+
+def pond_model():
+    outline = [(2.2 * math.cos(2 * math.pi * k / 16), 0.02, 1.6 * math.sin(2 * math.pi * k / 16))
+               for k in range(16)]
+    return FlatModel("pond", (0.0, 0.12, 0.5, 0.5), outline)
+
+
+def all_models():
+    return (tank_models() + scout_models() + launcher_models() + [selector_model()]
+            + [house_model(), barn_model(), silo_model(), pine_model(), round_tree_model(),
+               rock_model(), wall_model(), crates_model(), pond_model()])
+
+
+# Unit files: every part sets its model, offset and angles, so nothing carries over by accident.
+UNITS = {
+    "tank": [("hull", "tank_hull", (0, 0, 0), (0, 0, 0)),
+             ("turret", "tank_turret", (0, 0.46, -0.12), (0, 0, 0)),
+             ("barrel", "tank_barrel", (0, 0.58, 0.1), (0, 0, 0))],
+    "scout": [("body", "scout_body", (0, 0, 0), (0, 0, 0)),
+              ("cabin", "scout_cabin", (0, 0.44, 0.1), (0, 0, 0)),
+              ("wheels", "scout_wheels", (0, 0, 0), (0, 0, 0)),
+              ("antenna", "scout_antenna", (0.26, 0.44, -0.58), (0, 0, 0))],
+    "launcher": [("chassis", "launcher_chassis", (0, 0, 0), (0, 0, 0)),
+                 ("rack", "launcher_rack", (0, 0.44, -0.2), (-24, 0, 0))],
+}
+
+
+def unit_text(parts):
+    lines = []
+    for part, model, offset, angles in parts:
+        lines.append(f"m {model}")
+        lines.append("p " + " ".join(fmt(c) for c in offset))
+        lines.append("o " + " ".join(fmt(c) for c in angles))
+        lines.append(f"a {part}")
+    lines.append("x")
+    return "\n".join(lines) + "\n"
+
+
+def write(relative, text):
+    path = os.path.join(DATA, relative)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", newline="\n") as out:
+        out.write(text)
+
+
+def main():
+    models = all_models()
+    for model in models:
+        write(f"models/{model.name}.mdl", model.text())
+    write("models.lst", "".join(f"{m.name} models/{m.name}.mdl\n" for m in models))
+    for name, parts in UNITS.items():
+        write(f"units/{name}.unit", unit_text(parts))
+    write("wdf/test.wdf", scene_text())
+
+
+if __name__ == "__main__":
+    main()

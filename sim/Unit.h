@@ -53,7 +53,12 @@ public:
 
 private:
     void orderStep();
+    // The three things a front order can ask for, each for one step.
+    void driveTowards(const Vector3& point);
+    void turnTowards(const Vector3& point);
+    void brake();
     void move(double seconds);
+    void drawSelectionMarker() const;
 
     float speed_ = 0.0f;
     std::deque<Order> orders_;

@@ -1,0 +1,244 @@
+#include "sim/Unit.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "sim/UnitFile.h"
+
+namespace zelmor {
+
+namespace {
+
+// Headings turn into radians with the float value of 3.14159, so every run rounds alike.
+constexpr double PI_APPROX = 3.14159f;
+constexpr double ONE_180TH = 0.005555555555555556;
+constexpr double SECONDS_PER_MS = 0.001;
+
+constexpr double SLOWING_RADIUS = 2.0;  // world units: brake inside, drive outside
+constexpr double ARRIVAL_RADIUS = 0.5;
+constexpr double STOP_SPEED = 1.0;   // below this a slowing unit stands at once
+constexpr double HALT_SPEED = 0.5;   // at or below this a halting unit stands
+constexpr double TOP_SPEED = 7.5;    // accelerate only up to here, so never above 7.6
+constexpr double SPEED_STEP = 0.1;   // per step, up and down
+constexpr double FRICTION = 0.004;   // share of the speed lost per step
+constexpr double TURN_GAIN = 0.125;  // share of the remaining turn taken per step
+constexpr double TURN_FINISH = 1.0;  // degrees: a smaller remainder is closed at once
+
+constexpr char SELECTION_MARKER[] = "SELECTOR";
+
+// Where moving for seconds at speed along heading (degrees) leads; the height stays.
+Vector3 movedAlong(const Vector3& from, float heading, float speed, double seconds) {
+    const double a = heading * PI_APPROX * ONE_180TH;
+    return {static_cast<float>(from.x + std::sin(a) * speed * seconds), from.y,
+            static_cast<float>(from.z + std::cos(a) * speed * seconds)};
+}
+
+float secondsOf(int ms) {
+    return static_cast<float>(ms * SECONDS_PER_MS);
+}
+
+}  // namespace
+
+Unit::Unit() {
+    boundingRadius = UNIT_RADIUS;
+}
+
+Unit::Unit(const std::string& unitFilePath)
+    : Unit(unitFilePath, ModelCache::instance(), ReadContext{}) {}
+
+Unit::Unit(const std::string& unitFilePath, const ModelCache& models, const ReadContext& context)
+    : Unit() {
+    UnitFile::load(unitFilePath, models, context, *this);
+}
+
+Unit::Unit(const Unit& other) : SceneObject(other), speed_(other.speed_), parts_(other.parts_) {
+    selected = false;
+}
+
+Unit& Unit::operator=(const Unit& other) {
+    if (this == &other) {
+        return *this;
+    }
+    // The orders and the selection belong to this unit, not to the one copied from.
+    position = other.position;
+    angles = other.angles;
+    children = other.children;
+    mesh = other.mesh;
+    boundingRadius = other.boundingRadius;
+    speed_ = other.speed_;
+    parts_ = other.parts_;
+    return *this;
+}
+
+void Unit::storePart(const std::string& name, const SceneObject& part) {
+    parts_.insert_or_assign(name, part);
+}
+
+void Unit::draw() const {
+    glTranslatef(position.x, position.y, position.z);
+    // The heading goes last so that it acts first: the model is turned to its heading, then
+    // tilted about the world's x and z axes with the ground.
+    if (angles.x != 0.0f) {
+        glRotatef(angles.x, 1.0f, 0.0f, 0.0f);
+    }
+    if (angles.z != 0.0f) {
+        glRotatef(angles.z, 0.0f, 0.0f, 1.0f);
+    }
+    if (angles.y != 0.0f) {
+        glRotatef(angles.y, 0.0f, 1.0f, 0.0f);
+    }
+    if (mesh != nullptr) {
+        mesh->draw();
+    }
+    for (const SceneObject& child : children) {
+        glPushMatrix();
+        child.draw();
+        glPopMatrix();
+    }
+    for (const auto& [name, part] : parts_) {
+        glPushMatrix();
+        part.draw();
+        glPopMatrix();
+    }
+    if (selected) {
+        drawSelectionMarker();
+    }
+}
+
+void Unit::drawSelectionMarker() const {
+    glPushMatrix();
+    // Looked up on every draw: the marker is whatever the program's model lists call SELECTOR.
+    if (const Mesh* marker = ModelCache::instance().get(SELECTION_MARKER)) {
+        marker->draw();
+    }
+    glPopMatrix();
+}
+
+bool Unit::collidesWith(const SceneObject& other) const {
+    const float reach = static_cast<float>(double(other.radius()) + boundingRadius);
+    return position.planarDistanceSquared(other.position) < double(reach) * reach;
+}
+
+bool Unit::overlaps(const Unit& other) const {
+    return SceneObject::collidesWith(other);
+}
+
+Vector3 Unit::nextPosition(int ms) const {
+    return movedAlong(position, angles.y, speed_, secondsOf(ms));
+}
+
+void Unit::update(int ms) {
+    const float seconds = secondsOf(ms);
+    orderStep();
+    if (speed_ > 0.0f) {
+        move(seconds);
+    }
+}
+
+void Unit::move(double seconds) {
+    position = movedAlong(position, angles.y, speed_, seconds);
+    speed_ = static_cast<float>(speed_ - speed_ * FRICTION);
+}
+
+void Unit::giveOrder(const Order& order) {
+    orders_.push_back(order);
+}
+
+void Unit::preemptOrder(const Order& order) {
+    orders_.push_front(order);
+}
+
+void Unit::clearOrders() {
+    orders_.clear();
+}
+
+void Unit::accelerate() {
+    speed_ = static_cast<float>(speed_ + SPEED_STEP);
+}
+
+void Unit::decelerate() {
+    speed_ = static_cast<float>(speed_ - SPEED_STEP);
+}
+
+void Unit::orderStep() {
+    if (orders_.empty()) {
+        return;
+    }
+    const Order order = orders_.front();
+    switch (order.kind) {
+        case OrderKind::MoveTo:
+            driveTowards(order.point);
+            return;
+        case OrderKind::Follow:
+            // The stored order keeps no point: it chases wherever the target is now.
+            if (order.target == nullptr) {
+                orders_.pop_front();
+                return;
+            }
+            driveTowards(order.target->position);
+            return;
+        case OrderKind::TurnTo:
+            turnTowards(order.point);
+            return;
+        case OrderKind::Halt:
+            brake();
+            return;
+    }
+    // A kind no maker produces: drop it rather than block the queue.
+    orders_.pop_front();
+}
+
+void Unit::driveTowards(const Vector3& point) {
+    const float distance = position.planarDistance(point);
+    if (distance > SLOWING_RADIUS) {
+        if (position.headingTo(point).y != angles.y) {
+            preemptOrder(Order::turnTo(point));
+        }
+        if (speed_ <= TOP_SPEED) {
+            accelerate();
+        }
+        return;
+    }
+    if (distance > ARRIVAL_RADIUS) {
+        decelerate();
+        if (speed_ < STOP_SPEED) {
+            speed_ = 0.0f;
+        }
+        return;
+    }
+    orders_.pop_front();
+    // With more goals queued the unit keeps its speed and heads on.
+    if (orders_.empty()) {
+        speed_ = 0.0f;
+    }
+}
+
+void Unit::turnTowards(const Vector3& point) {
+    const float heading = position.headingTo(point).y;
+    double diff = double(heading) - angles.y;
+    if (diff > 180.0) {
+        diff -= 360.0;
+    }
+    if (diff < -180.0) {
+        diff += 360.0;
+    }
+    if (std::fabs(diff) >= TURN_FINISH) {
+        angles.y = static_cast<float>(angles.y + diff * TURN_GAIN);
+        return;
+    }
+    // Also reached when the heading is not a number: the exact heading repairs it.
+    angles.y = heading;
+    orders_.pop_front();
+}
+
+void Unit::brake() {
+    if (speed_ > HALT_SPEED) {
+        decelerate();
+        return;
+    }
+    orders_.pop_front();
+    speed_ = 0.0f;
+}
+
+}  // namespace zelmor

@@ -1,0 +1,60 @@
+#include "sim/WorldTick.h"
+
+#include <cmath>
+
+#include "scene/World.h"
+
+namespace zelmor {
+
+void WorldTick::advance(World& world, int ms) {
+    for (Unit& unit : world.units) {
+        const Vector3 next = unit.nextPosition(ms);
+        // A standing unit is neither halted nor tilted; it keeps the lean it had.
+        if (unit.speed() == 0.0f) {
+            unit.update(ms);
+            continue;
+        }
+        if (findContact(world, unit) != nullptr) {
+            unit.preemptOrder(Order::halt());
+        }
+        tilt(unit, world.terrain, next);
+        unit.update(ms);
+    }
+}
+
+const SceneObject* WorldTick::findContact(const World& world, const Unit& unit) {
+    switch (world.contactSearch) {
+        case ContactSearch::AllPairs:
+        case ContactSearch::Grid:
+            return findContactAllPairs(world, unit);
+    }
+    return findContactAllPairs(world, unit);
+}
+
+const SceneObject* WorldTick::findContactAllPairs(const World& world, const Unit& unit) {
+    for (const Unit& other : world.units) {
+        if (&other != &unit && unit.overlaps(other)) {
+            return &other;
+        }
+    }
+    // Static objects count only when no unit is touched: one Halt per step at most.
+    for (const StaticObject& object : world.staticObjects) {
+        if (unit.collidesWith(object)) {
+            return &object;
+        }
+    }
+    return nullptr;
+}
+
+void WorldTick::tilt(Unit& unit, const TerrainGrid& terrain, const Vector3& at) {
+    // A point that is not finite lies under no cell; the unit keeps its lean there.
+    if (!std::isfinite(at.x) || !std::isfinite(at.z)) {
+        return;
+    }
+    const Vector3 normal = terrain.normalAt(at.x, at.z);
+    const double factor = TILT_FACTOR;
+    unit.angles.x = static_cast<float>(std::asin(factor * normal.z) * DEGREES_PER_RADIAN);
+    unit.angles.z = static_cast<float>(-std::asin(factor * normal.x) * DEGREES_PER_RADIAN);
+}
+
+}  // namespace zelmor

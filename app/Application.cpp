@@ -18,7 +18,9 @@ Application::Application()
     current_ = this;
 }
 
-Application::~Application() { current_ = nullptr; }
+Application::~Application() {
+    current_ = nullptr;
+}
 
 int Application::run() {
     Application app;

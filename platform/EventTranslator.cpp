@@ -6,37 +6,56 @@ namespace zelmor::platform {
 
 int EventTranslator::setOneScanCode(SDL_Scancode code) {
     switch (code) {
-        case SDL_SCANCODE_ESCAPE: return 1;
-        case SDL_SCANCODE_LSHIFT: return 42;
-        case SDL_SCANCODE_RSHIFT: return 54;
+        case SDL_SCANCODE_ESCAPE:
+            return 1;
+        case SDL_SCANCODE_LSHIFT:
+            return 42;
+        case SDL_SCANCODE_RSHIFT:
+            return 54;
         case SDL_SCANCODE_LCTRL:
-        case SDL_SCANCODE_RCTRL: return 29;
-        case SDL_SCANCODE_SPACE: return 57;
+        case SDL_SCANCODE_RCTRL:
+            return 29;
+        case SDL_SCANCODE_SPACE:
+            return 57;
         case SDL_SCANCODE_RETURN:
-        case SDL_SCANCODE_KP_ENTER: return 28;
-        case SDL_SCANCODE_S: return 31;
+        case SDL_SCANCODE_KP_ENTER:
+            return 28;
+        case SDL_SCANCODE_S:
+            return 31;
         case SDL_SCANCODE_HOME:
-        case SDL_SCANCODE_KP_7: return 71;
+        case SDL_SCANCODE_KP_7:
+            return 71;
         case SDL_SCANCODE_UP:
-        case SDL_SCANCODE_KP_8: return 72;
+        case SDL_SCANCODE_KP_8:
+            return 72;
         case SDL_SCANCODE_PAGEUP:
-        case SDL_SCANCODE_KP_9: return 73;
+        case SDL_SCANCODE_KP_9:
+            return 73;
         case SDL_SCANCODE_LEFT:
-        case SDL_SCANCODE_KP_4: return 75;
-        case SDL_SCANCODE_KP_5: return 76;
+        case SDL_SCANCODE_KP_4:
+            return 75;
+        case SDL_SCANCODE_KP_5:
+            return 76;
         case SDL_SCANCODE_RIGHT:
-        case SDL_SCANCODE_KP_6: return 77;
+        case SDL_SCANCODE_KP_6:
+            return 77;
         case SDL_SCANCODE_END:
-        case SDL_SCANCODE_KP_1: return 79;
+        case SDL_SCANCODE_KP_1:
+            return 79;
         case SDL_SCANCODE_DOWN:
-        case SDL_SCANCODE_KP_2: return 80;
+        case SDL_SCANCODE_KP_2:
+            return 80;
         case SDL_SCANCODE_PAGEDOWN:
-        case SDL_SCANCODE_KP_3: return 81;
+        case SDL_SCANCODE_KP_3:
+            return 81;
         case SDL_SCANCODE_INSERT:
-        case SDL_SCANCODE_KP_0: return 82;
+        case SDL_SCANCODE_KP_0:
+            return 82;
         case SDL_SCANCODE_DELETE:
-        case SDL_SCANCODE_KP_PERIOD: return 83;
-        default: break;
+        case SDL_SCANCODE_KP_PERIOD:
+            return 83;
+        default:
+            break;
     }
     // The letter rows of set 1, in scan code order.
     static constexpr SDL_Scancode rows[] = {
@@ -52,10 +71,18 @@ int EventTranslator::setOneScanCode(SDL_Scancode code) {
 
 bool EventTranslator::isExtendedKey(SDL_Scancode code) {
     switch (code) {
-        case SDL_SCANCODE_HOME: case SDL_SCANCODE_UP: case SDL_SCANCODE_PAGEUP:
-        case SDL_SCANCODE_LEFT: case SDL_SCANCODE_RIGHT: case SDL_SCANCODE_END:
-        case SDL_SCANCODE_DOWN: case SDL_SCANCODE_PAGEDOWN: case SDL_SCANCODE_INSERT:
-        case SDL_SCANCODE_DELETE: case SDL_SCANCODE_RCTRL: case SDL_SCANCODE_KP_ENTER:
+        case SDL_SCANCODE_HOME:
+        case SDL_SCANCODE_UP:
+        case SDL_SCANCODE_PAGEUP:
+        case SDL_SCANCODE_LEFT:
+        case SDL_SCANCODE_RIGHT:
+        case SDL_SCANCODE_END:
+        case SDL_SCANCODE_DOWN:
+        case SDL_SCANCODE_PAGEDOWN:
+        case SDL_SCANCODE_INSERT:
+        case SDL_SCANCODE_DELETE:
+        case SDL_SCANCODE_RCTRL:
+        case SDL_SCANCODE_KP_ENTER:
             return true;
         default:
             return false;
@@ -73,21 +100,47 @@ uint64_t EventTranslator::virtualKey(SDL_Scancode code, bool numLock) {
         return 0x61 + (code - SDL_SCANCODE_KP_1);  // VK_NUMPAD1..9
     }
     switch (code) {
-        case SDL_SCANCODE_0: return '0';
-        case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
-        case SDL_SCANCODE_RETURN: case SDL_SCANCODE_KP_ENTER: return 0x0D;
-        case SDL_SCANCODE_SPACE: return 0x20;
-        case SDL_SCANCODE_LSHIFT: case SDL_SCANCODE_RSHIFT: return 0x10;
-        case SDL_SCANCODE_LCTRL: case SDL_SCANCODE_RCTRL: return 0x11;
-        case SDL_SCANCODE_PAGEUP: case SDL_SCANCODE_KP_9: return 0x21;
-        case SDL_SCANCODE_PAGEDOWN: case SDL_SCANCODE_KP_3: return 0x22;
-        case SDL_SCANCODE_END: case SDL_SCANCODE_KP_1: return 0x23;
-        case SDL_SCANCODE_HOME: case SDL_SCANCODE_KP_7: return 0x24;
-        case SDL_SCANCODE_LEFT: case SDL_SCANCODE_KP_4: return 0x25;
-        case SDL_SCANCODE_UP: case SDL_SCANCODE_KP_8: return 0x26;
-        case SDL_SCANCODE_RIGHT: case SDL_SCANCODE_KP_6: return 0x27;
-        case SDL_SCANCODE_DOWN: case SDL_SCANCODE_KP_2: return 0x28;
-        default: return 0;
+        case SDL_SCANCODE_0:
+            return '0';
+        case SDL_SCANCODE_ESCAPE:
+            return VK_ESCAPE;
+        case SDL_SCANCODE_RETURN:
+        case SDL_SCANCODE_KP_ENTER:
+            return 0x0D;
+        case SDL_SCANCODE_SPACE:
+            return 0x20;
+        case SDL_SCANCODE_LSHIFT:
+        case SDL_SCANCODE_RSHIFT:
+            return 0x10;
+        case SDL_SCANCODE_LCTRL:
+        case SDL_SCANCODE_RCTRL:
+            return 0x11;
+        case SDL_SCANCODE_PAGEUP:
+        case SDL_SCANCODE_KP_9:
+            return 0x21;
+        case SDL_SCANCODE_PAGEDOWN:
+        case SDL_SCANCODE_KP_3:
+            return 0x22;
+        case SDL_SCANCODE_END:
+        case SDL_SCANCODE_KP_1:
+            return 0x23;
+        case SDL_SCANCODE_HOME:
+        case SDL_SCANCODE_KP_7:
+            return 0x24;
+        case SDL_SCANCODE_LEFT:
+        case SDL_SCANCODE_KP_4:
+            return 0x25;
+        case SDL_SCANCODE_UP:
+        case SDL_SCANCODE_KP_8:
+            return 0x26;
+        case SDL_SCANCODE_RIGHT:
+        case SDL_SCANCODE_KP_6:
+            return 0x27;
+        case SDL_SCANCODE_DOWN:
+        case SDL_SCANCODE_KP_2:
+            return 0x28;
+        default:
+            return 0;
     }
 }
 

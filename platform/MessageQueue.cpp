@@ -58,10 +58,16 @@ int64_t MessageQueue::dispatch(const Message& message) {
     return message.window->callProcedure(message.message, message.wParam, message.lParam);
 }
 
-int64_t MessageQueue::defaultProcedure(Window*, uint32_t, uint64_t, int64_t) { return 0; }
+int64_t MessageQueue::defaultProcedure(Window*, uint32_t, uint64_t, int64_t) {
+    return 0;
+}
 
-void MessageQueue::setCapture(Window*) { SDL_CaptureMouse(SDL_TRUE); }
+void MessageQueue::setCapture(Window*) {
+    SDL_CaptureMouse(SDL_TRUE);
+}
 
-void MessageQueue::releaseCapture() { SDL_CaptureMouse(SDL_FALSE); }
+void MessageQueue::releaseCapture() {
+    SDL_CaptureMouse(SDL_FALSE);
+}
 
 }  // namespace zelmor::platform

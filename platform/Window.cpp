@@ -40,7 +40,9 @@ Window::Window(SDL_Window* window, WindowProcedure procedure)
     registry()[SDL_GetWindowID(window_)] = this;
 }
 
-Window::~Window() { destroy(); }
+Window::~Window() {
+    destroy();
+}
 
 bool Window::registerClass() {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
@@ -118,7 +120,9 @@ uint32_t Window::handle() const {
     return SDL_GetWindowID(window_);
 }
 
-void* Window::procAddress(const char* name) const { return SDL_GL_GetProcAddress(name); }
+void* Window::procAddress(const char* name) const {
+    return SDL_GL_GetProcAddress(name);
+}
 
 void Window::deleteContext() {
     if (context_ != nullptr) {
@@ -144,7 +148,9 @@ int64_t Window::callProcedure(uint32_t message, uint64_t wParam, int64_t lParam)
     return procedure_(this, message, wParam, lParam);
 }
 
-uint32_t Window::sdlWindowId() const { return window_ != nullptr ? SDL_GetWindowID(window_) : 0; }
+uint32_t Window::sdlWindowId() const {
+    return window_ != nullptr ? SDL_GetWindowID(window_) : 0;
+}
 
 Window* Window::fromSdlId(uint32_t id) {
     const auto found = registry().find(id);

@@ -14,7 +14,7 @@ namespace zelmor::platform {
 // compatibility profile so GL 1.1 calls work). Creation happens in the steps the start-up report
 // names, so each failure can be told apart.
 class Window {
-public:
+  public:
     enum class Failure { None, RegisterClass, CreateWindow, ChoosePixelFormat, SetPixelFormat };
 
     ~Window();
@@ -25,8 +25,8 @@ public:
     // back to SDL's invisible offscreen driver, unless SDL_VIDEODRIVER=offscreen was asked for.
     static bool registerClass();
     // A hidden window with a client area of width x height; null on failure.
-    static std::unique_ptr<Window> create(const std::string& title, int x, int y, int width, int height,
-                          WindowProcedure procedure);
+    static std::unique_ptr<Window> create(const std::string& title, int x, int y, int width,
+                                          int height, WindowProcedure procedure);
     // The GL context for the window (the pixel format is realised here), then made current.
     bool createContext();
     bool makeCurrent();
@@ -44,7 +44,7 @@ public:
     // The window registered under the SDL window id, or null.
     static Window* fromSdlId(uint32_t id);
 
-private:
+  private:
     Window(SDL_Window* window, WindowProcedure procedure);
 
     SDL_Window* window_ = nullptr;

@@ -52,14 +52,22 @@ constexpr int64_t makePointParam(int x, int y) {
     return static_cast<int64_t>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
                                 static_cast<uint16_t>(x));
 }
-constexpr int pointX(int64_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
-constexpr int pointY(int64_t lParam) { return static_cast<int16_t>((lParam >> 16) & 0xFFFF); }
+constexpr int pointX(int64_t lParam) {
+    return static_cast<int16_t>(lParam & 0xFFFF);
+}
+constexpr int pointY(int64_t lParam) {
+    return static_cast<int16_t>((lParam >> 16) & 0xFFFF);
+}
 // WM_SIZE lParam: width and height as unsigned 16-bit halves.
 constexpr int64_t makeSizeParam(int width, int height) {
     return static_cast<int64_t>((static_cast<uint32_t>(static_cast<uint16_t>(height)) << 16) |
                                 static_cast<uint16_t>(width));
 }
-constexpr int sizeWidth(int64_t lParam) { return static_cast<int>(lParam & 0xFFFF); }
-constexpr int sizeHeight(int64_t lParam) { return static_cast<int>((lParam >> 16) & 0xFFFF); }
+constexpr int sizeWidth(int64_t lParam) {
+    return static_cast<int>(lParam & 0xFFFF);
+}
+constexpr int sizeHeight(int64_t lParam) {
+    return static_cast<int>((lParam >> 16) & 0xFFFF);
+}
 
 }  // namespace zelmor::platform

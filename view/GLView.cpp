@@ -13,7 +13,9 @@ namespace zelmor {
 namespace {
 
 // Reads a GL string; null when the context could not give one.
-const char* glText(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)); }
+const char* glText(GLenum name) {
+    return reinterpret_cast<const char*>(glGetString(name));
+}
 
 std::string hex8(uint32_t value) {
     char text[9];
@@ -24,9 +26,8 @@ std::string hex8(uint32_t value) {
 }  // namespace
 
 GLView::GLView() {
-    for (uint32_t capability :
-         {GL_LIGHTING, GL_DEPTH_TEST, GL_COLOR_MATERIAL, GL_LIGHT0, GL_LIGHT1, GL_LIGHT2,
-          GL_LIGHT3, GL_FOG, GL_BLEND, GL_TEXTURE_2D}) {
+    for (uint32_t capability : {GL_LIGHTING, GL_DEPTH_TEST, GL_COLOR_MATERIAL, GL_LIGHT0, GL_LIGHT1,
+                                GL_LIGHT2, GL_LIGHT3, GL_FOG, GL_BLEND, GL_TEXTURE_2D}) {
         capabilityStates_[capability] = false;
     }
 }
@@ -118,9 +119,13 @@ void GLView::probeExtensions() {
     }
 }
 
-bool GLView::show(int showCommand) { return window_ && window_->show(showCommand); }
+bool GLView::show(int showCommand) {
+    return window_ && window_->show(showCommand);
+}
 
-bool GLView::makeCurrent() { return window_ && window_->makeCurrent(); }
+bool GLView::makeCurrent() {
+    return window_ && window_->makeCurrent();
+}
 
 void GLView::shutdown() {
     logLine("End OpenGL");
@@ -212,8 +217,8 @@ void GLView::rebuildProjection() {
     }
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(camera_->fieldOfView(), double(width_) / double(height_),
-                   camera_->nearPlane(), camera_->farPlane());
+    gluPerspective(camera_->fieldOfView(), double(width_) / double(height_), camera_->nearPlane(),
+                   camera_->farPlane());
     std::array<double, 16> matrix{};
     glGetDoublev(GL_PROJECTION_MATRIX, matrix.data());
     picker_.setProjection(matrix);

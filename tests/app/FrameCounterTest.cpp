@@ -1,0 +1,48 @@
+#include "app/FrameCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace zelmor {
+namespace {
+
+class SetClock : public platform::Clock {
+  public:
+    int32_t now() override { return time; }
+    int32_t time = 0;
+};
+
+TEST(FrameCounter, WritesTheRateOnlyOnceMoreThanASecondHasPassed) {
+    SetClock clock;
+    std::ostringstream log;
+    FrameCounter counter(log, clock);
+    for (int frame = 1; frame <= 60; ++frame) {
+        clock.time = frame * 16;
+        counter.countFrame();
+    }
+    EXPECT_EQ(log.str(), "");  // 960 ms so far
+    clock.time = 1000;
+    counter.countFrame();
+    EXPECT_EQ(log.str(), "") << "exactly 1000 ms writes nothing";
+    clock.time = 1016;
+    counter.countFrame();
+    EXPECT_EQ(log.str(), "61.0236 fps\n");  // 62 frames over 1016 ms
+}
+
+TEST(FrameCounter, StartsANewWindowAtTheLine) {
+    SetClock clock;
+    std::ostringstream log;
+    FrameCounter counter(log, clock);
+    clock.time = 1500;
+    counter.countFrame();  // 1 frame over 1500 ms
+    for (int i = 0; i < 119; ++i) {
+        counter.countFrame();
+    }
+    clock.time = 2501;  // 120 frames over 1001 ms
+    counter.countFrame();
+    EXPECT_EQ(log.str(), "0.666667 fps\n119.88 fps\n");
+}
+
+}  // namespace
+}  // namespace zelmor

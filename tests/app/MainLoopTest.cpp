@@ -1,0 +1,135 @@
+#include "app/MainLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace zelmor {
+namespace {
+
+using platform::Message;
+
+class ScriptedClock : public platform::Clock {
+  public:
+    int32_t now() override { return time; }
+    int32_t time = 0;
+};
+
+// Records what the loop asks for; each frame takes the next scripted drawing time, and each
+// poll hands out the next scripted message (none once the script is used up).
+class ScriptedClient : public LoopClient {
+  public:
+    ScriptedClient(ScriptedClock& clock, std::vector<int32_t> drawingTimes,
+                   std::deque<Message> messages)
+        : clock_(clock), drawingTimes_(std::move(drawingTimes)), messages_(std::move(messages)) {}
+
+    bool pollMessage(Message& out) override {
+        events.push_back("poll");
+        if (messages_.empty()) {
+            return false;
+        }
+        out = messages_.front();
+        messages_.pop_front();
+        return true;
+    }
+    void dispatchMessage(const Message& message) override {
+        events.push_back("dispatch " + std::to_string(message.message));
+    }
+    void step() override {
+        events.push_back("step");
+        ++stepsThisPass;
+    }
+    void buildVisibleLists() override { events.push_back("lists"); }
+    void renderFrame() override {
+        events.push_back("render");
+        stepsPerPass.push_back(stepsThisPass);
+        stepsThisPass = 0;
+        const std::size_t frame = stepsPerPass.size() - 1;
+        if (frame < drawingTimes_.size()) {
+            clock_.time += drawingTimes_[frame];
+            return;
+        }
+        // Past the script: pay for one more step and end the run with it.
+        clock_.time += 20;
+        if (!quitQueued_) {
+            messages_.push_back({nullptr, platform::WM_QUIT, 0, 0});
+            quitQueued_ = true;
+        }
+    }
+    void countFrame() override { events.push_back("count"); }
+
+    std::vector<std::string> events;
+    std::vector<int> stepsPerPass;
+    int stepsThisPass = 0;
+
+  private:
+    ScriptedClock& clock_;
+    std::vector<int32_t> drawingTimes_;
+    std::deque<Message> messages_;
+    bool quitQueued_ = false;
+};
+
+Message quitMessage(uint64_t code) {
+    return {nullptr, platform::WM_QUIT, code, 0};
+}
+
+TEST(MainLoop, FirstFrameIsDrawnBeforeAnyStepOrMessage) {
+    ScriptedClock clock;
+    ScriptedClient client(clock, {20}, {quitMessage(0)});
+    MainLoop::run(client, clock);
+    const std::vector<std::string> start(client.events.begin(), client.events.begin() + 4);
+    EXPECT_EQ(start, (std::vector<std::string>{"lists", "render", "count", "poll"}));
+}
+
+TEST(MainLoop, DrawingTimePaysForStepsStrictlyAboveTenMilliseconds) {
+    ScriptedClock clock;
+    ScriptedClient client(clock, {0, 10, 11, 35, 0, 0}, {});
+    MainLoop::run(client, clock);
+    // Accumulator per pass: 0, 0, 10, 21 (2 steps, 1 left), 36 (3 steps, 6 left), 6, 6.
+    ASSERT_GE(client.stepsPerPass.size(), 7u);
+    EXPECT_EQ(client.stepsPerPass[0], 0);
+    EXPECT_EQ(client.stepsPerPass[1], 0);
+    EXPECT_EQ(client.stepsPerPass[2], 0);
+    EXPECT_EQ(client.stepsPerPass[3], 2);
+    EXPECT_EQ(client.stepsPerPass[4], 3);
+    EXPECT_EQ(client.stepsPerPass[5], 0);
+}
+
+TEST(MainLoop, ElevenMillisecondsRunOneStepAndLeaveOne) {
+    ScriptedClock clock;
+    ScriptedClient client(clock, {11, 10}, {});
+    MainLoop::run(client, clock);
+    // 11 -> one step, 1 left; then 1 + 10 = 11 -> one more step.
+    ASSERT_GE(client.stepsPerPass.size(), 3u);
+    EXPECT_EQ(client.stepsPerPass[1], 1);
+    EXPECT_EQ(client.stepsPerPass[2], 1);
+}
+
+TEST(MainLoop, EachStepTakesAtMostOneMessageAndDispatchesIt) {
+    ScriptedClock clock;
+    ScriptedClient client(
+        clock, {35},
+        {{nullptr, platform::WM_MOUSEMOVE, 0, 0}, {nullptr, platform::WM_KEYDOWN, 0, 0}});
+    MainLoop::run(client, clock);
+    const std::vector<std::string> expected{
+        "lists",        "render", "count", "poll", "dispatch 512", "step",   "poll",
+        "dispatch 256", "step",   "poll",  "step", "lists",        "render", "count"};
+    ASSERT_GE(client.events.size(), expected.size());
+    EXPECT_EQ(
+        std::vector<std::string>(client.events.begin(), client.events.begin() + expected.size()),
+        expected);
+}
+
+TEST(MainLoop, QuitInTheMiddleOfAPassStillDrawsThatPassAndReturnsItsCode) {
+    ScriptedClock clock;
+    ScriptedClient client(clock, {35}, {{nullptr, platform::WM_MOUSEMOVE, 0, 0}, quitMessage(7)});
+    EXPECT_EQ(MainLoop::run(client, clock), 7);
+    const std::vector<std::string> expected{"lists", "render", "count", "poll",   "dispatch 512",
+                                            "step",  "poll",   "lists", "render", "count"};
+    EXPECT_EQ(client.events, expected);
+}
+
+}  // namespace
+}  // namespace zelmor

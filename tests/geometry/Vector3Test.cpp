@@ -1,0 +1,106 @@
+#include "geometry/Vector3.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace zelmor {
+namespace {
+
+// The heading as the program prints it, to five decimals.
+std::string heading(const Vector3& from, const Vector3& to) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.5f", double(from.headingTo(to).y));
+    return text;
+}
+
+TEST(Vector3, HeadingsOffTheAxesCarryTheConversionConstant) {
+    const Vector3 origin;
+    EXPECT_EQ(heading(origin, {1, 0, 1}), "45.00004");
+    EXPECT_EQ(heading(origin, {1, 0, -1}), "134.99997");
+    EXPECT_EQ(heading(origin, {-1, 0, -1}), "225.00003");
+    EXPECT_EQ(heading(origin, {-1, 0, 1}), "314.99997");
+    // Only the difference counts, not where the start lies.
+    EXPECT_EQ(heading({10, 3, -20}, {11, -4, -19}), "45.00004");
+}
+
+TEST(Vector3, HeadingsAlongTheAxes) {
+    const Vector3 origin;
+    EXPECT_EQ(heading(origin, {2, 0, 0}), "89.99992");
+    EXPECT_EQ(origin.headingTo({0, 0, -2}).y, 180.0f);
+    EXPECT_EQ(heading(origin, {-2, 0, 0}), "269.99994");
+    // Straight ahead is 360, not 0, and the height difference plays no part.
+    EXPECT_EQ(origin.headingTo({0, 5, 3}), Vector3(0, 360, 0));
+}
+
+TEST(Vector3, HeadingToTheSamePlanarPointIsFinite) {
+    const Vector3 a{3, 1, 4};
+    const Vector3 h = a.headingTo({3, 9, 4});
+    EXPECT_TRUE(std::isfinite(h.y));
+    EXPECT_EQ(h, Vector3(0, 360, 0));
+    EXPECT_EQ(a.headingTo(a), Vector3(0, 360, 0));
+}
+
+TEST(Vector3, HeadingOfANearlyStraightAheadPointStaysInTheRightQuadrant) {
+    // A tiny sideways step gives a heading just above 0 or just below 360, never NaN.
+    const float right = Vector3().headingTo({1e-6f, 0, 1000}).y;
+    const float left = Vector3().headingTo({-1e-6f, 0, 1000}).y;
+    EXPECT_GE(right, 0.0f);
+    EXPECT_LT(right, 1e-3f);
+    EXPECT_GT(left, 359.999f);
+    EXPECT_LE(left, 360.0f);
+}
+
+TEST(Vector3, DistancesAndLength) {
+    const Vector3 a{1, 7, 1};
+    const Vector3 b{4, -2, 5};
+    EXPECT_EQ(a.planarDistanceSquared(b), 25.0f);
+    EXPECT_EQ(a.planarDistance(b), 5.0f);
+    EXPECT_EQ(b.planarDistance(a), 5.0f);
+    EXPECT_EQ(Vector3(3, 4, 12).length(), 13.0f);
+    // Squares that overflow a float stay exact in the intermediate.
+    EXPECT_EQ(Vector3(3e20f, 0, 4e20f).length(), 5e20f);
+    EXPECT_EQ(Vector3(3e20f, 0, 0).planarDistance({0, 1, -4e20f}), 5e20f);
+}
+
+TEST(Vector3, UnitNormalFollowsTheOrderOfTheEdges) {
+    EXPECT_EQ(Vector3(1, 0, 0).unitNormal({0, 0, 1}), Vector3(0, -1, 0));
+    EXPECT_EQ(Vector3(0, 0, 1).unitNormal({1, 0, 0}), Vector3(0, 1, 0));
+    // Long edges are scaled down to length 1, even when their product overflows a float.
+    EXPECT_EQ(Vector3(2, 0, 0).unitNormal({0, 3, 0}), Vector3(0, 0, 1));
+    EXPECT_EQ(Vector3(1e30f, 0, 0).unitNormal({0, 0, 1e30f}), Vector3(0, -1, 0));
+    // The cross product (2, -1, 2) has length 3.
+    const Vector3 slanted = Vector3(1, 2, 0).unitNormal({0, 2, 1});
+    EXPECT_EQ(slanted, Vector3(2.0f / 3, -1.0f / 3, 2.0f / 3));
+}
+
+TEST(Vector3, UnitNormalWithoutDirectionIsFinite) {
+    for (const Vector3& n : {Vector3(1, 2, 3).unitNormal({2, 4, 6}),
+                             Vector3().unitNormal({1, 0, 0}), Vector3(1, 0, 0).unitNormal({})}) {
+        EXPECT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z));
+    }
+}
+
+TEST(Vector3, ArithmeticLeavesTheOperandsAlone) {
+    const Vector3 a{1, 2, 3};
+    const Vector3 b{0.5f, -4, 10};
+    EXPECT_EQ(a + b, Vector3(1.5f, -2, 13));
+    EXPECT_EQ(a - b, Vector3(0.5f, 6, -7));
+    EXPECT_EQ(a * -2.0f, Vector3(-2, -4, -6));
+    a.headingTo(b);
+    a.unitNormal(b);
+    a.planarDistance(b);
+    EXPECT_EQ(a, Vector3(1, 2, 3));
+    EXPECT_EQ(b, Vector3(0.5f, -4, 10));
+
+    Vector3 c = a;
+    (c += b) += b;
+    EXPECT_EQ(c, Vector3(2, -6, 23));
+    (c -= b) -= a;
+    EXPECT_EQ(c, Vector3(0.5f, -4, 10));
+}
+
+}  // namespace
+}  // namespace zelmor

@@ -12,8 +12,12 @@ std::vector<GlCall>& calls() {
 }
 }  // namespace
 
-void GlCalls::reset() { calls().clear(); }
-const std::vector<GlCall>& GlCalls::log() { return calls(); }
+void GlCalls::reset() {
+    calls().clear();
+}
+const std::vector<GlCall>& GlCalls::log() {
+    return calls();
+}
 
 int GlCalls::count(const std::string& name) {
     int n = 0;
@@ -139,8 +143,8 @@ void __wrap_glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     GlCalls::record("glVertex3f", {x, y, z});
     __real_glVertex3f(x, y, z);
 }
-void __wrap_gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy,
-                      GLdouble cz, GLdouble ux, GLdouble uy, GLdouble uz) {
+void __wrap_gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
+                      GLdouble ux, GLdouble uy, GLdouble uz) {
     GlCalls::record("gluLookAt", {ex, ey, ez, cx, cy, cz, ux, uy, uz});
     __real_gluLookAt(ex, ey, ez, cx, cy, cz, ux, uy, uz);
 }

@@ -9,7 +9,7 @@ namespace zelmor::test {
 // A real Mesa GL context on SDL's offscreen driver (no X server), made current for the whole
 // test process. The first call creates it; later calls return the same one.
 class GlContext {
-public:
+  public:
     static GlContext& get();
     static constexpr int WIDTH = 64;
     static constexpr int HEIGHT = 64;
@@ -17,7 +17,7 @@ public:
     // Clears colour and depth, resets matrices to identity and the viewport to the window.
     void resetState();
 
-private:
+  private:
     GlContext();
     std::unique_ptr<platform::Window> window_;
 };

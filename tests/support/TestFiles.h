@@ -7,7 +7,7 @@ namespace zelmor::test {
 
 // A fresh temporary folder, removed with its contents when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -17,17 +17,17 @@ public:
     // Writes text to the file at the relative path (folders are made) and returns its full path.
     std::string write(const std::string& relativePath, const std::string& text) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Runs code with the working directory set to dir, restoring it afterwards.
 class ScopedWorkingDirectory {
-public:
+  public:
     explicit ScopedWorkingDirectory(const std::filesystem::path& dir);
     ~ScopedWorkingDirectory();
 
-private:
+  private:
     std::filesystem::path previous_;
 };
 

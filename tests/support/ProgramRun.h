@@ -1,0 +1,40 @@
+#pragma once
+
+#include <sys/types.h>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zelmor::test {
+
+// A program started in a folder with DISPLAY set (or unset when empty), its standard error kept
+// in a file. Killed when the object goes, if it still runs.
+class ProgramRun {
+  public:
+    ProgramRun(const std::string& program, const std::filesystem::path& folder,
+               const std::string& display,
+               const std::vector<std::pair<std::string, std::string>>& environment = {});
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    // The exit code, or nothing when it is still running after the timeout (or was killed by a
+    // signal, reported as 128 + signal).
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+    bool running();
+    std::string standardError() const;
+
+  private:
+    pid_t pid_ = -1;
+    std::optional<int> exitCode_;
+    std::filesystem::path errorFile_;
+};
+
+// Runs a command with DISPLAY set and waits for it (at most 30 s); returns its exit code and
+// puts its standard output into output when given.
+int runCommand(const std::vector<std::string>& argv, const std::string& display,
+               std::string* output = nullptr);
+
+}  // namespace zelmor::test

@@ -362,6 +362,46 @@ def crates_model():
     return crates
 
 
+SHADOW = (20, 122, 42)  # the field's green in shade
+
+
+def cut_rectangle(half_x, half_z, cut, y):
+    """A rectangle with its corners cut off, as a flat outline."""
+    return [(half_x - cut, y, -half_z), (half_x, y, -half_z + cut), (half_x, y, half_z - cut),
+            (half_x - cut, y, half_z), (-half_x + cut, y, half_z), (-half_x, y, half_z - cut),
+            (-half_x, y, -half_z + cut), (-half_x + cut, y, -half_z)]
+
+
+def shadow_models():
+    """Dark patches of field under the scenery and the vehicles."""
+    shapes = {"shadow_house": cut_rectangle(1.45, 1.15, 0.35, 0.012),
+              "shadow_barn": cut_rectangle(1.75, 1.35, 0.4, 0.012),
+              "shadow_wall": cut_rectangle(1.2, 0.38, 0.15, 0.012),
+              "shadow_vehicle": cut_rectangle(0.68, 0.95, 0.25, 0.012),
+              "shadow_round": [(1.0 * math.cos(2 * math.pi * k / 12), 0.012,
+                                1.0 * math.sin(2 * math.pi * k / 12)) for k in range(12)]}
+    models = []
+    for name, outline in shapes.items():
+        shadow = Model(name, SHADOW)
+        shadow.face(outline, SHADOW, (0, -1, 0), shaded=False)
+        models.append(shadow)
+    return models
+
+
+def reeds_model():
+    reeds = Model("reeds", (96, 128, 44))
+    rng = random.Random(11)
+    for clump in (0.5, 2.6, 4.4):
+        cx, cz = 2.0 * math.cos(clump), 1.45 * math.sin(clump)
+        for _ in range(5):
+            x, z = cx + rng.uniform(-0.3, 0.3), cz + rng.uniform(-0.3, 0.3)
+            height = rng.uniform(0.5, 0.9)
+            reeds.frustum((x, 0, z), "y", 0.05, 0.0, height, 3, (96, 128, 44))
+            reeds.box(x - 0.03, x + 0.03, height * 0.6, height * 0.6 + 0.16, z - 0.03, z + 0.03,
+                      (120, 80, 40))
+    return reeds
+
+
 def pond_model():
     outline = [(2.2 * math.cos(2 * math.pi * k / 16), 0.02, 1.6 * math.sin(2 * math.pi * k / 16))
                for k in range(16)]
@@ -371,20 +411,24 @@ def pond_model():
 def all_models():
     return (tank_models() + scout_models() + launcher_models() + [selector_model()]
             + [house_model(), barn_model(), silo_model(), pine_model(), round_tree_model(),
-               rock_model(), wall_model(), crates_model(), pond_model()])
+               rock_model(), wall_model(), crates_model(), reeds_model(), pond_model()]
+            + shadow_models())
 
 
 # Unit files: every part sets its model, offset and angles, so nothing carries over by accident.
 UNITS = {
     "tank": [("hull", "tank_hull", (0, 0, 0), (0, 0, 0)),
              ("turret", "tank_turret", (0, 0.46, -0.12), (0, 0, 0)),
-             ("barrel", "tank_barrel", (0, 0.58, 0.1), (0, 0, 0))],
+             ("barrel", "tank_barrel", (0, 0.58, 0.1), (0, 0, 0)),
+             ("shadow", "shadow_vehicle", (0, 0, 0), (0, 0, 0))],
     "scout": [("body", "scout_body", (0, 0, 0), (0, 0, 0)),
               ("cabin", "scout_cabin", (0, 0.44, 0.1), (0, 0, 0)),
               ("wheels", "scout_wheels", (0, 0, 0), (0, 0, 0)),
-              ("antenna", "scout_antenna", (0.26, 0.44, -0.58), (0, 0, 0))],
+              ("antenna", "scout_antenna", (0.26, 0.44, -0.58), (0, 0, 0)),
+              ("shadow", "shadow_vehicle", (0, 0, 0), (0, 0, 0))],
     "launcher": [("chassis", "launcher_chassis", (0, 0, 0), (0, 0, 0)),
-                 ("rack", "launcher_rack", (0, 0.44, -0.2), (-24, 0, 0))],
+                 ("rack", "launcher_rack", (0, 0.44, -0.2), (-24, 0, 0)),
+                 ("shadow", "shadow_vehicle", (0, 0, 0), (0, 0, 0))],
 }
 
 

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing zelmor need, when missing.
+set -euo pipefail
+
+packages=(build-essential cmake pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libx11-dev
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-apps imagemagick
+          python3 clang-14 libclang-rt-14-dev)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [[ $(id -u) -ne 0 ]]; then
+    echo "These Debian packages are missing; run as root or install them: ${missing[*]}" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds zelmor and runs it on the bundled scene in data/. With a display it opens the window;
+# without one it plays the scripted tour under its own Xvfb and saves screenshots.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+scripts/install-deps.sh
+scripts/build.sh build
+
+if [[ -n "${DISPLAY:-}" ]]; then
+    cd data && exec "$root/build/zelmor"
+fi
+
+display=":$((90 + RANDOM % 400))"
+while [[ -e "/tmp/.X11-unix/X${display#:}" ]]; do display=":$((${display#:} + 1))"; done
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 100); do [[ -e "/tmp/.X11-unix/X${display#:}" ]] && break; sleep 0.05; done
+
+shots="$root/out/tour"
+rm -rf "$shots" && mkdir -p "$shots"
+(cd data && DISPLAY=$display exec "$root/build/zelmor") &
+program=$!
+DISPLAY=$display scripts/tour.sh "$shots"
+status=0
+wait "$program" || status=$?
+echo "zelmor exited with code $status"
+echo "Screenshots of the tour: $shots"
+echo "Last frame-rate line: $(tail -n 1 data/zelmorGL.log 2>/dev/null || echo none)"
+exit "$status"

@@ -23,14 +23,14 @@ struct ScrollFlags {
 // What the main loop, the input handlers and the frame share. The lists hold non-owning
 // pointers into the World's lists, which never change after the scene is read.
 struct AppState {
-    std::vector<Unit*> visibleUnits;            // rebuilt every pass
-    std::vector<SceneObject*> visibleStatics;   // static objects, then extras
+    std::vector<Unit*> visibleUnits;           // rebuilt every pass
+    std::vector<SceneObject*> visibleStatics;  // static objects, then extras
     SelectionBox selectionBox;
-    std::vector<Unit*> selectedUnits;           // in the order they were selected
+    std::vector<Unit*> selectedUnits;  // in the order they were selected
     ScrollFlags scrollFlags;
-    int32_t viewWidth = 0;                      // pixels, copied from the view every frame
+    int32_t viewWidth = 0;  // pixels, copied from the view every frame
     int32_t viewHeight = 0;
-    World* world = nullptr;                     // non-owning
+    World* world = nullptr;  // non-owning
 };
 
 }  // namespace zelmor

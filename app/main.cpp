@@ -1,3 +1,5 @@
 #include "app/Application.h"
 
-int main() { return zelmor::Application::run(); }
+int main() {
+    return zelmor::Application::run();
+}

@@ -1,0 +1,234 @@
+#include "app/InputHandlers.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/WindowMessages.h"
+#include "tests/support/ViewMath.h"
+
+namespace zelmor {
+namespace {
+
+using namespace platform;
+
+constexpr int WIDTH = 640;
+constexpr int HEIGHT = 480;
+constexpr Vector3 EYE{0.0f, 20.0f, -10.0f};
+constexpr Vector3 LOOK{0.0f, -20.0f, 10.0f};  // at the origin
+
+// Key data as the window system reports it: set-1 scan code, extended and released bits.
+int64_t keyData(int scan, bool released, bool extended = false) {
+    return 1 | (int64_t{scan} << 16) | (extended ? KEY_EXTENDED_BIT : 0) |
+           (released ? KEY_PREVIOUS_BIT | KEY_RELEASED_BIT : 0);
+}
+
+// A World with three visible units and one outside the view, seen from above and behind the
+// origin through a 640x480 window; ground points are reached through their window pixels.
+class InputHandlersTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        world.camera.setPosition(EYE);
+        world.camera.setLookOffset(LOOK);
+        picker.setModelview(test::lookAtMatrix(EYE, EYE + LOOK, {0.0f, 1.0f, 0.0f}));
+        picker.setProjection(test::perspectiveMatrix(60.0, double(WIDTH) / HEIGHT, 0.1, 100.0));
+        picker.setViewport({0, 0, WIDTH, HEIGHT});
+        picker.setCamera(&world.camera);
+        state.viewWidth = WIDTH;
+        state.viewHeight = HEIGHT;
+        state.world = &world;
+        for (const Vector3& p :
+             {Vector3(-4, 0, -2), Vector3(-2, 0, 2), Vector3(4, 0, 0), Vector3(-3, 0, 0)}) {
+            world.units.emplace_back();
+            world.units.back().position = p;
+        }
+        a = &world.units[0];
+        b = &world.units[1];
+        c = &world.units[2];
+        hidden = &world.units[3];  // inside any box around a and b, but not in view
+        state.visibleUnits = {a, b, c};
+    }
+
+    // Client coordinates (y downwards) of a ground point.
+    std::pair<int, int> pixel(const Vector3& ground) const {
+        const auto w = test::projectToWindow(ground, picker.modelview(), picker.projection(),
+                                             picker.viewport());
+        return {int(std::lround(w.x)), HEIGHT - int(std::lround(w.y))};
+    }
+    void leftDrag(const Vector3& from, const Vector3& to, uint64_t keys = 0) {
+        const auto [x0, y0] = pixel(from);
+        const auto [x1, y1] = pixel(to);
+        handlers.onMouseDown(x0, y0, MK_LBUTTON | keys, WM_LBUTTONDOWN);
+        handlers.onMouseMove((x0 + x1) / 2, (y0 + y1) / 2, MK_LBUTTON | keys);
+        handlers.onMouseUp(x1, y1, keys, WM_LBUTTONUP);
+    }
+    void leftClick(const Vector3& at, uint64_t keys = 0) { leftDrag(at, at, keys); }
+    void rightClick(const Vector3& at, uint64_t keys = 0) {
+        const auto [x, y] = pixel(at);
+        handlers.onMouseDown(x, y, MK_RBUTTON | keys, WM_RBUTTONDOWN);
+        handlers.onMouseUp(x, y, keys, WM_RBUTTONUP);
+    }
+    std::vector<Unit*> selected() const { return state.selectedUnits; }
+
+    ModelCache cache;
+    World world{cache};
+    AppState state;
+    GroundPicker picker;
+    InputHandlers handlers{state, picker};
+    Unit* a = nullptr;
+    Unit* b = nullptr;
+    Unit* c = nullptr;
+    Unit* hidden = nullptr;
+};
+
+TEST_F(InputHandlersTest, BoxSelectsTheVisibleUnitsInsideAndReplacesTheSelection) {
+    leftDrag({-5.5f, 0, 3.5f}, {-0.5f, 0, -3.5f});
+    EXPECT_EQ(selected(), (std::vector<Unit*>{a, b}));
+    EXPECT_TRUE(a->isSelected() && b->isSelected());
+    EXPECT_FALSE(c->isSelected());
+    EXPECT_FALSE(hidden->isSelected()) << "units out of view are never picked";
+    EXPECT_FALSE(state.selectionBox.active);
+
+    leftDrag({5.5f, 0, 1.5f}, {2.5f, 0, -1.5f});
+    EXPECT_EQ(selected(), std::vector<Unit*>{c});
+    EXPECT_FALSE(a->isSelected() || b->isSelected());
+
+    leftClick({0.0f, 0, -5.0f});
+    EXPECT_TRUE(selected().empty()) << "a miss without shift still clears the selection";
+    EXPECT_FALSE(c->isSelected());
+}
+
+TEST_F(InputHandlersTest, ClickPicksTheUnitUnderTheCursorAndShiftAdds) {
+    leftClick({-1.8f, 0, 2.2f});
+    EXPECT_EQ(selected(), std::vector<Unit*>{b});
+
+    leftClick({4.2f, 0, -0.1f}, MK_SHIFT);
+    EXPECT_EQ(selected(), (std::vector<Unit*>{b, c}));
+
+    // A shifted box over a and b adds a and keeps b in its place, listed once.
+    leftDrag({-5.5f, 0, 3.5f}, {-0.5f, 0, -3.5f}, MK_SHIFT);
+    EXPECT_EQ(selected(), (std::vector<Unit*>{b, c, a}));
+
+    leftClick({0.0f, 0, -5.0f}, MK_SHIFT);
+    EXPECT_EQ(selected().size(), 3u) << "shift never removes";
+}
+
+TEST_F(InputHandlersTest, RightClickOrdersFollowTheClickedUnitOrMoveTo) {
+    for (Unit* u : {a, b, c}) {
+        u->giveOrder(Order::halt());
+        u->select();
+    }
+    state.selectedUnits = {a, b, c};
+
+    rightClick({-2.1f, 0, 1.9f});  // on b
+    EXPECT_EQ(a->orders(), std::deque<Order>{Order::follow(b)});
+    EXPECT_EQ(c->orders(), std::deque<Order>{Order::follow(b)});
+    ASSERT_EQ(b->orders().size(), 1u);
+    const Order own = b->orders().front();
+    EXPECT_EQ(own.kind, OrderKind::MoveTo) << "the target itself drives to the point";
+    EXPECT_EQ(own.point.y, 0.0f);
+    EXPECT_LT(own.point.planarDistance({-2.1f, 0, 1.9f}), 0.1f);
+
+    // Shift queues behind the existing orders; the hidden unit is no target.
+    rightClick(hidden->position, MK_SHIFT);
+    ASSERT_EQ(a->orders().size(), 2u);
+    EXPECT_EQ(a->orders().front(), Order::follow(b));
+    EXPECT_EQ(a->orders().back().kind, OrderKind::MoveTo);
+    EXPECT_LT(a->orders().back().point.planarDistance(hidden->position), 0.1f);
+    EXPECT_EQ(b->orders().size(), 2u);
+}
+
+TEST_F(InputHandlersTest, RightClickTargetIsTheLastVisibleUnitUnderTheCursor) {
+    world.units[3].position = c->position;
+    state.visibleUnits = {a, c, hidden, b};
+    state.selectedUnits = {a};
+    rightClick(c->position);
+    EXPECT_EQ(a->orders(), std::deque<Order>{Order::follow(hidden)});
+
+    state.selectedUnits.clear();
+    rightClick({1.0f, 0, 1.0f});
+    EXPECT_TRUE(b->orders().empty()) << "nothing selected: no orders";
+}
+
+TEST_F(InputHandlersTest, StopKeyHaltsTheSelectionOnPressAndRelease) {
+    a->giveOrder(Order::moveTo({1, 0, 1}));
+    c->giveOrder(Order::moveTo({2, 0, 2}));
+    state.selectedUnits = {a};
+    EXPECT_EQ(handlers.onKey('S', keyData(31, false)), 0);
+    EXPECT_EQ(a->orders(), std::deque<Order>{Order::halt()}) << "the old queue is dropped";
+    a->giveOrder(Order::moveTo({1, 0, 1}));
+    EXPECT_EQ(handlers.onKey('S', keyData(31, true)), 0);
+    EXPECT_EQ(a->orders(), std::deque<Order>{Order::halt()}) << "the release halts again";
+    EXPECT_EQ(c->orders().size(), 1u) << "unselected units keep their orders";
+    EXPECT_EQ(c->orders().front().kind, OrderKind::MoveTo);
+}
+
+TEST_F(InputHandlersTest, CameraKeysActOnPressAndReleaseInBothKeyBlocks) {
+    float eyeHeight = 20.0f;
+    for (bool extended : {false, true}) {
+        handlers.onKey(0x24, keyData(71, false, extended));  // Home / keypad 7
+        handlers.onKey(0x24, keyData(71, true, extended));
+        eyeHeight += 1.0f;
+        EXPECT_EQ(world.camera.position(), Vector3(0.0f, eyeHeight, -10.0f)) << extended;
+    }
+    handlers.onKey(0x23, keyData(79, false));  // End
+    handlers.onKey(0x21, keyData(73, false));  // Page Up twice, Page Down once
+    handlers.onKey(0x21, keyData(73, true, true));
+    handlers.onKey(0x22, keyData(81, true));
+    EXPECT_EQ(world.camera.position(), Vector3(0.0f, 21.5f, -10.0f));
+    EXPECT_EQ(world.camera.lookOffset(), Vector3(1.0f, -20.0f, 11.0f));
+
+    state.world = nullptr;
+    handlers.onKey(0x24, keyData(71, false));
+    handlers.onKey(0x26, keyData(72, false));
+    handlers.scrollCamera();
+    EXPECT_EQ(world.camera.position(), Vector3(0.0f, 21.5f, -10.0f)) << "no world, no camera";
+    EXPECT_TRUE(state.scrollFlags.scrollUp) << "flags still follow the keys without a world";
+}
+
+TEST_F(InputHandlersTest, EscapeAsksToQuitOnPressAndRelease) {
+    EXPECT_EQ(handlers.onKey(VK_ESCAPE, keyData(1, false)), 1);
+    EXPECT_EQ(handlers.onKey(VK_ESCAPE, keyData(1, true)), 1);
+    EXPECT_EQ(handlers.onKey('A', keyData(30, false)), 0);
+}
+
+TEST_F(InputHandlersTest, ScrollFlagsFromKeysAndEdgesMoveTheEye) {
+    handlers.scrollCamera();
+    EXPECT_EQ(world.camera.position(), EYE) << "no flag, no move";
+
+    handlers.onKey(0x26, keyData(72, false, true));  // Up arrow held for two steps
+    handlers.scrollCamera();
+    handlers.scrollCamera();
+    EXPECT_EQ(world.camera.position(), Vector3(0.25f, 20.0f, -9.75f));
+    handlers.onKey(0x68, keyData(72, true));  // keypad 8 released clears the same flag
+    EXPECT_FALSE(state.scrollFlags.any());
+
+    // Left and down together, then right cancels left.
+    handlers.onMouseMove(19, 461, 0);
+    EXPECT_TRUE(state.scrollFlags.scrollLeft && state.scrollFlags.scrollDown);
+    handlers.scrollCamera();
+    EXPECT_EQ(world.camera.position(), Vector3(0.25f, 20.0f, -10.0f));
+    handlers.onMouseMove(621, 240, 0);
+    EXPECT_TRUE(state.scrollFlags.scrollLeft && state.scrollFlags.scrollRight)
+        << "the other side of an axis is not cleared";
+    EXPECT_FALSE(state.scrollFlags.scrollDown);
+    handlers.scrollCamera();
+    EXPECT_EQ(world.camera.position(), Vector3(0.25f, 20.0f, -10.0f));
+
+    // The borders themselves belong to the inner zone.
+    for (const auto& [x, y] : {std::pair{20, 20}, std::pair{620, 460}}) {
+        handlers.onMouseMove(19, 19, 0);
+        handlers.onMouseMove(x, y, 0);
+        EXPECT_FALSE(state.scrollFlags.any()) << x << "," << y;
+    }
+    handlers.onKey(0x26, keyData(72, false));
+    handlers.onMouseMove(320, 240, 0);
+    EXPECT_FALSE(state.scrollFlags.scrollUp) << "an inner move stops key scrolling too";
+}
+
+TEST_F(InputHandlersTest, EveryMouseMoveDragsTheBoxCorner) {
+    handlers.onMouseMove(pixel({3, 0, 1}).first, pixel({3, 0, 1}).second, 0);
+    EXPECT_LT(state.selectionBox.endCorner.planarDistance({3, 0, 1}), 0.1f);
+    EXPECT_FALSE(state.selectionBox.active);
+}
+
+}  // namespace
+}  // namespace zelmor

@@ -21,6 +21,8 @@ using test::GlContext;
 class CameraGL : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Another suite may have made and dropped its own context in between.
+        ASSERT_TRUE(GlContext::get().window().makeCurrent());
         GlContext::get().resetState();
         GlCalls::reset();
     }

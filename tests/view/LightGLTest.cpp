@@ -19,6 +19,8 @@ using test::GlContext;
 class LightGL : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Another suite may have made and dropped its own context in between.
+        ASSERT_TRUE(GlContext::get().window().makeCurrent());
         GlContext::get().resetState();
         GlCalls::reset();
     }

@@ -16,7 +16,7 @@ struct Colour {
 // the whole model or one RGBA byte colour per vertex. Drawn with client-side arrays and a single
 // glDrawElements. Copies share nothing.
 class Mesh {
-  public:
+public:
     Mesh() = default;
     // vertices holds x, y, z per vertex; vertexColours holds r, g, b, a per vertex or is empty.
     Mesh(std::vector<float> vertices, std::vector<uint32_t> indices,
@@ -48,7 +48,7 @@ class Mesh {
     // Forgets which mesh was drawn last, so the next draw does its full set-up (a new context).
     static void forgetLastDrawn();
 
-  private:
+private:
     std::vector<float> vertices_;
     std::vector<uint32_t> indices_;
     std::vector<uint8_t> vertexColours_;

@@ -34,15 +34,5 @@ TEST(Mesh, CopiesShareNothingAndSelfAssignmentKeepsTheMesh) {
     EXPECT_TRUE(assigned.coloursMatch());
 }
 
-TEST(Mesh, DecidesOnceWhetherItsArraysFitTogether) {
-    EXPECT_TRUE(Mesh().indicesInRange());
-    EXPECT_TRUE(Mesh().coloursMatch());
-    EXPECT_FALSE(Mesh({0, 0, 0}, {0, 1}, {}, {}, 1).indicesInRange());
-    EXPECT_TRUE(Mesh({0, 0, 0, 1, 1, 1}, {0, 1}, {}, {}, 1).indicesInRange());
-    // Colours for two vertices on a one-vertex mesh, and for one vertex on two.
-    EXPECT_FALSE(Mesh({0, 0, 0}, {0}, {1, 2, 3, 4, 5, 6, 7, 8}, {}, 0).coloursMatch());
-    EXPECT_FALSE(Mesh({0, 0, 0, 1, 1, 1}, {0}, {1, 2, 3, 4}, {}, 0).coloursMatch());
-}
-
 }  // namespace
 }  // namespace zelmor

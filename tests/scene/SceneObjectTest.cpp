@@ -73,16 +73,6 @@ TEST(SceneObject, CollisionIsAStrictTestOfUprightCylinders) {
     EXPECT_FALSE(a.collidesWith(wide));
 }
 
-TEST(SceneObject, SelectionAndDefaults) {
-    SceneObject object;
-    EXPECT_EQ(object.mesh, nullptr);
-    EXPECT_EQ(object.radius(), 1.0f);
-    object.select();
-    EXPECT_TRUE(object.isSelected());
-    object.deselect();
-    EXPECT_FALSE(object.isSelected());
-}
-
 TEST(StaticObject, NeverSelectedNeverCollidingByItsOwnTest) {
     const Mesh mesh;
     StaticObject rock;

@@ -9,6 +9,8 @@ namespace zelmor::test {
 
 GlContext& GlContext::get() {
     static GlContext context;
+    // Another suite may have made (and deleted) a context of its own since.
+    context.window().makeCurrent();
     return context;
 }
 

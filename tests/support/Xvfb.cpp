@@ -1,47 +1,58 @@
 #include "tests/support/Xvfb.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <filesystem>
-#include <thread>
+#include <string>
 
 namespace zelmor::test {
 
 namespace {
 
-bool displayTaken(int number) {
-    return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
-           std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock");
+// Reads the display number that Xvfb writes once it accepts connections; empty on failure.
+std::string readDisplayNumber(int fd) {
+    std::string number;
+    pollfd waiting{fd, POLLIN, 0};
+    while (poll(&waiting, 1, 10000) > 0) {
+        char c = 0;
+        if (read(fd, &c, 1) != 1 || c == '\n') {
+            break;
+        }
+        number += c;
+    }
+    return number;
 }
 
 }  // namespace
 
 Xvfb::Xvfb() {
-    int number = 90 + static_cast<int>(getpid() % 400);
-    while (displayTaken(number)) {
-        ++number;
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return;
     }
-    display_ = ":" + std::to_string(number);
     pid_ = fork();
     if (pid_ == 0) {
-        execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
+        close(fds[0]);
+        // Xvfb picks a free display itself and reports it: no race with other servers.
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+               "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }
-    const auto socket = "/tmp/.X11-unix/X" + std::to_string(number);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!std::filesystem::exists(socket)) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_ ||
-            std::chrono::steady_clock::now() > deadline) {
-            pid_ = -1;
-            return;
+    close(fds[1]);
+    const std::string number = pid_ > 0 ? readDisplayNumber(fds[0]) : "";
+    close(fds[0]);
+    if (number.empty()) {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        pid_ = -1;
+        return;
     }
+    display_ = ":" + number;
 }
 
 Xvfb::~Xvfb() {

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/ProgramRun.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/Xvfb.h"
+
+namespace zelmor {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Rgb;
+using test::Screenshot;
+
+// One magenta unit at the origin, seen from straight above: screen right is world +z, screen
+// up is world +x, the origin is the window centre and 30 units down the view is 240 pixels of
+// 17.3 units.
+constexpr const char* SCENE =
+    "m models.lst\n"
+    "p 0 0 0\n"
+    "o 0 0 0\n"
+    "u unit.unit\n"
+    "p 0 30 0\n"
+    "o 0 -30 0\n"
+    "c 60 0.1 100\n"
+    "x\n";
+constexpr const char* MODELS = "body body.mdl\nSELECTOR selector.mdl\n";
+constexpr const char* BODY =  // a flat magenta square, 1 x 1, on top of the unit
+    "v 4 -0.5 0.5 -0.5  0.5 0.5 -0.5  0.5 0.5 0.5  -0.5 0.5 0.5\n"
+    "i 6 0 1 2 0 2 3\n"
+    "p 4\n"
+    "c 1 0 1 1\n"
+    "x\n";
+constexpr const char* SELECTOR =  // a yellow square frame around the unit
+    "v 8 -1.3 0.05 -1.3  1.3 0.05 -1.3  1.3 0.05 1.3  -1.3 0.05 1.3\n"
+    "    -1 0.05 -1  1 0.05 -1  1 0.05 1  -1 0.05 1\n"
+    "i 24 0 1 5 0 5 4  1 2 6 1 6 5  2 3 7 2 7 6  3 0 4 3 4 7\n"
+    "p 4\n"
+    "c 1 1 0 1\n"
+    "x\n";
+constexpr const char* UNIT = "m body\np 0 0 0\no 0 0 0\na body\nx\n";
+
+struct Point {
+    double x = 0;
+    double y = 0;
+};
+
+double distance(Point a, Point b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+bool magenta(Rgb c) {
+    return test::near(c, {255, 0, 255}, 40);
+}
+bool yellow(Rgb c) {
+    return test::near(c, {255, 255, 0}, 40);
+}
+
+class Commands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(x.running());
+        folder.write("wdf/test.wdf", SCENE);
+        folder.write("models.lst", MODELS);
+        folder.write("body.mdl", BODY);
+        folder.write("selector.mdl", SELECTOR);
+        folder.write("unit.unit", UNIT);
+        run = std::make_unique<test::ProgramRun>(ZELMOR_BINARY, folder.path(), x.display());
+        ASSERT_TRUE(waitFor([this] { return unitOnScreen().has_value(); }, 20s))
+            << run->standardError();
+        window = test::findWindow(x.display(), "zelmor");
+        ASSERT_EQ(xdotool({"windowfocus", "--sync", std::to_string(window)}), 0);
+    }
+    void TearDown() override {
+        xdotool({"key", "Escape"});
+        const auto code = run->waitForExit(10s);
+        ASSERT_TRUE(code.has_value());
+        EXPECT_EQ(*code, 0);
+    }
+
+    int xdotool(const std::vector<std::string>& arguments) {
+        std::vector<std::string> command{"xdotool"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return test::runCommand(command, x.display());
+    }
+    static std::string str(double value) { return std::to_string(static_cast<int>(value)); }
+    void mouseTo(Point p) { xdotool({"mousemove", str(p.x), str(p.y)}); }
+
+    // The centre of the magenta pixels in the window, if there are enough of them.
+    std::optional<Point> unitOnScreen() {
+        const Screenshot shot = Screenshot::grab(x.display());
+        double sx = 0;
+        double sy = 0;
+        int n = 0;
+        for (int py = 0; py < 480; ++py) {
+            for (int px = 0; px < 640; ++px) {
+                if (magenta(shot.at(px, py))) {
+                    sx += px;
+                    sy += py;
+                    ++n;
+                }
+            }
+        }
+        if (n < 20) {
+            return std::nullopt;
+        }
+        return Point{sx / n, sy / n};
+    }
+    int yellowPixels() { return Screenshot::grab(x.display()).count(0, 0, 640, 480, yellow); }
+    static bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (condition()) {
+                return true;
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
+    }
+    bool unitArrivesNear(Point target, std::chrono::seconds limit) {
+        return waitFor(
+            [&] {
+                const auto at = unitOnScreen();
+                return at && distance(*at, target) < 15;
+            },
+            limit);
+    }
+    // Box-selects the unit where it stands now.
+    void selectUnit() {
+        const Point at = *unitOnScreen();
+        mouseTo({at.x - 40, at.y - 40});
+        xdotool({"mousedown", "1"});
+        mouseTo({at.x, at.y});
+        mouseTo({at.x + 40, at.y + 40});
+        xdotool({"mouseup", "1"});
+        mouseTo({320, 240});
+    }
+
+    test::Xvfb x;
+    test::TempDir folder;
+    std::unique_ptr<test::ProgramRun> run;
+    unsigned long window = 0;
+};
+
+TEST_F(Commands, BoxSelectionShowsTheMarkerAndARightClickSendsTheUnitThere) {
+    const Point start = *unitOnScreen();
+    EXPECT_LT(distance(start, {320, 240}), 10) << "the unit stands at the window centre";
+    EXPECT_EQ(yellowPixels(), 0) << "no marker before selection";
+    selectUnit();
+    ASSERT_TRUE(waitFor([this] { return yellowPixels() > 200; }, 10s)) << "marker shown";
+
+    const Point goal{470, 240};
+    mouseTo(goal);
+    xdotool({"click", "3"});
+    EXPECT_TRUE(unitArrivesNear(goal, 30s));
+}
+
+TEST_F(Commands, ShiftQueuedWaypointsAreVisitedInTurn) {
+    selectUnit();
+    ASSERT_TRUE(waitFor([this] { return yellowPixels() > 200; }, 10s));
+    const Point first{470, 240};
+    const Point second{470, 100};
+    xdotool({"keydown", "shift"});
+    mouseTo(first);
+    xdotool({"click", "3"});
+    mouseTo(second);
+    xdotool({"click", "3"});
+    xdotool({"keyup", "shift"});
+    mouseTo({320, 240});
+    EXPECT_TRUE(unitArrivesNear(first, 30s)) << "passes the first waypoint";
+    EXPECT_TRUE(unitArrivesNear(second, 30s)) << "then drives on to the second";
+    std::this_thread::sleep_for(1s);
+    EXPECT_LT(distance(*unitOnScreen(), second), 15) << "and stops there";
+}
+
+TEST_F(Commands, STheHaltKeyStopsADrivingUnitShortOfItsGoal) {
+    selectUnit();
+    ASSERT_TRUE(waitFor([this] { return yellowPixels() > 200; }, 10s));
+    const Point start = *unitOnScreen();
+    const Point goal{620, 240};
+    mouseTo(goal);
+    xdotool({"click", "3"});
+    mouseTo({320, 240});
+    ASSERT_TRUE(waitFor([&] { return distance(*unitOnScreen(), start) > 30; }, 20s))
+        << "the unit set off";
+    xdotool({"key", "s"});
+    std::optional<Point> last;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const auto now = unitOnScreen();
+            const bool still = last && distance(*now, *last) < 0.5;
+            last = now;
+            std::this_thread::sleep_for(300ms);
+            return still;
+        },
+        20s))
+        << "the unit comes to a stand";
+    EXPECT_GT(distance(*last, goal), 40) << "short of the goal";
+}
+
+TEST_F(Commands, HoldingUpScrollsTheView) {
+    const Point before = *unitOnScreen();
+    xdotool({"keydown", "Up"});
+    std::this_thread::sleep_for(700ms);
+    xdotool({"keyup", "Up"});
+    std::this_thread::sleep_for(300ms);
+    const auto after = unitOnScreen();
+    ASSERT_TRUE(after.has_value()) << "still in view";
+    EXPECT_GT(distance(*after, before), 30) << "the scene slid under the eye";
+    std::this_thread::sleep_for(500ms);
+    EXPECT_LT(distance(*unitOnScreen(), *after), 1) << "and stops when the key is released";
+}
+
+}  // namespace
+}  // namespace zelmor

@@ -15,8 +15,8 @@ import math
 import random
 
 ORIGIN = (-5.0, -5.0)  # world x, z of u = v = 0
-EYE_HEIGHT = 11.0
-LOOK = (8.0, -11.0, 8.0)  # eye to the point looked at
+EYE = (-12.5, 11.0, -12.5)
+LOOK = (8.0, -11.0, 8.0)  # eye to the point looked at: (-4.5, 0, -4.5), about u = 0, v = 1
 LENS = (60.0, 0.5, 100.0)  # field of view in degrees, near and far distance
 LIGHT = (-10.0, 40.0, -20.0)
 
@@ -49,11 +49,6 @@ def heading(screen_degrees):
     return (45.0 - screen_degrees) % 360.0
 
 
-def camera_eye():
-    x, z = ground(0.0, 1.0)  # the middle of the first view
-    return (x - LOOK[0], EYE_HEIGHT, z - LOOK[2])
-
-
 def unit_groups():
     """(unit file, u, v, screen direction) of every unit, in three groups."""
     units = []
@@ -62,8 +57,8 @@ def unit_groups():
             units.append(("tank", u + 1.5 * row, v, 0.0))
     for u, v in ((3.0, 0.0), (5.5, -1.0), (8.0, -2.0), (10.5, -3.0)):
         units.append(("scout", u, v, -30.0))  # four scouts, lower right, facing up-left
-    units.append(("launcher", 5.0, -4.5, -30.0))
-    units.append(("launcher", 8.5, -5.5, -30.0))
+    units.append(("launcher", 4.5, -4.0, -30.0))
+    units.append(("launcher", 7.5, -5.0, -30.0))
     for u, v, kind in ((-2.0, 13.0, "tank"), (1.0, 13.0, "tank"), (-0.5, 16.0, "scout"),
                        (2.5, 16.0, "launcher")):
         units.append((kind, u, v, 180.0))  # a patrol further up, facing down the screen
@@ -82,10 +77,10 @@ def placed_statics():
              ("reeds", -30.0, -4.0, 0.0)]
     walls = [("wall", -7.0 + 2.0 * k, -7.0, 0.0) for k in range(3)]
     walls += [("wall", 14.0, 5.0 + 2.0 * k, 90.0) for k in range(3)]
-    rocks = [("rock", -1.0, 5.0, 10.0), ("rock", 3.5, 8.0, 100.0), ("rock", -7.0, 9.5, 200.0),
+    rocks = [("rock", 4.5, 8.0, 100.0), ("rock", -9.0, 10.0, 200.0),
              ("rock", 2.5, -7.0, 60.0)]
     props = [("crates", 0.0, -6.5, 10.0), ("tree_round", -11.0, -6.0, 0.0),
-             ("tree_pine", 12.5, -6.5, 0.0), ("tree_pine", -12.0, 5.0, 0.0)]
+             ("tree_pine", 12.5, -6.5, 0.0), ("tree_pine", -15.5, 3.0, 0.0)]
     return village + ponds + walls + rocks + props
 
 
@@ -184,6 +179,6 @@ def scene_text():
     for kind, x, z, angle in units:
         lines += [triple("p", (x, 0.0, z)), triple("o", (0.0, angle, 0.0)),
                   f"u units/{kind}.unit"]
-    lines += [triple("p", camera_eye()), triple("o", LOOK), triple("c", LENS)]
+    lines += [triple("p", EYE), triple("o", LOOK), triple("c", LENS)]
     lines += [triple("p", LIGHT), "l", "x"]
     return "\n".join(lines) + "\n"

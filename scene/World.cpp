@@ -30,7 +30,7 @@ void World::loadScene(const std::string& path, const ReadContext& context) {
     // A scene that cannot be opened leaves the world empty; the program still runs.
     if (!in) {
         if (context.report != nullptr) {
-            context.report->report(path, 0, ReadReport::Kind::Problem,
+            context.report->report(path, -1, ReadReport::Kind::Problem,
                                    "scene file cannot be opened; the scene stays empty");
         }
         return;

@@ -15,7 +15,7 @@ void UnitFile::load(const std::string& path, const ModelCache& models, const Rea
     auto in = context.files->open(path);
     if (!in) {
         if (context.report != nullptr) {
-            context.report->report(path, 0, ReadReport::Kind::Problem,
+            context.report->report(path, -1, ReadReport::Kind::Problem,
                                    "unit file cannot be opened; the unit has no parts");
         }
         return;
@@ -44,7 +44,7 @@ void UnitFile::readAll() {
         }
     }
     if (reader_.reporting() && unit_.parts().empty()) {
-        reader_.problem(0, "unit file stores no parts; the unit shows nothing");
+        reader_.problem(-1, "unit file stores no parts; the unit shows nothing");
     }
 }
 

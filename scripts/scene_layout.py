@@ -80,7 +80,7 @@ def placed_statics():
     rocks = [("rock", 4.5, 8.0, 100.0), ("rock", -9.0, 10.0, 200.0),
              ("rock", 2.5, -7.0, 60.0)]
     props = [("crates", 0.0, -6.5, 10.0), ("tree_round", -11.0, -6.0, 0.0),
-             ("tree_pine", 12.5, -6.5, 0.0), ("tree_pine", -15.5, 3.0, 0.0)]
+             ("tree_pine", 12.5, -6.5, 0.0), ("tree_pine", -16.5, 1.5, 0.0)]
     return village + ponds + walls + rocks + props
 
 
@@ -91,8 +91,14 @@ LONE_TREES = 16
 LONE_ROCKS = 8
 
 
+# How far scattered scenery keeps from the centre of each kind of object.
+CLEARANCE = {"reeds": 3.6, "house": 2.8, "barn": 3.2, "silo": 2.4, "wall": 2.4}
+
+
 def keeps_clear(x, z, taken, clearance):
-    return all((x - tx) ** 2 + (z - tz) ** 2 >= clearance ** 2 for tx, tz in taken)
+    """taken holds (x, z, model); clearance is the least distance, or None for the model's."""
+    return all((x - tx) ** 2 + (z - tz) ** 2 >= (clearance or CLEARANCE.get(m, 2.2)) ** 2
+               for tx, tz, m in taken)
 
 
 def in_battlefield(x, z):
@@ -112,9 +118,9 @@ def scattered(taken, units):
             x, z = pick()
             if in_battlefield(x, z):
                 continue
-            if not keeps_clear(x, z, units, 4.0) or not keeps_clear(x, z, taken, 2.2):
+            if not keeps_clear(x, z, units, 4.0) or not keeps_clear(x, z, taken, None):
                 continue
-            taken.append((x, z))
+            taken.append((x, z, model))
             result.append((model, x, z, rng.choice((0.0, 40.0, 90.0, 130.0, 200.0, 290.0))))
             return
 
@@ -156,8 +162,8 @@ def layout():
     for model, u, v, direction in placed_statics():
         x, z = ground(u, v)
         scenery.append((model, x, z, heading(direction)))
-    taken = [(x, z) for _, x, z, _ in scenery]
-    scenery += scattered(taken, [(x, z) for _, x, z, _ in units])
+    taken = [(x, z, model) for model, x, z, _ in scenery]
+    scenery += scattered(taken, [(x, z, kind) for kind, x, z, _ in units])
     return units, in_bands(scenery)
 
 

@@ -17,8 +17,10 @@ nothing but the records v, o, i, p, c and x.
 import math
 import os
 import random
+import sys
 
-from scene_layout import scene_text  # beside this script
+sys.dont_write_bytecode = True  # no __pycache__ beside the scripts in the repository
+from scene_layout import scene_text  # noqa: E402  (beside this script)
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 DATA = os.path.join(ROOT, "data")

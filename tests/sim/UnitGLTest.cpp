@@ -1,0 +1,83 @@
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/Unit.h"
+#include "tests/support/GlCalls.h"
+#include "tests/support/GlContext.h"
+#include "tests/support/TestFiles.h"
+
+namespace zelmor {
+namespace {
+
+using test::GlCalls;
+
+class UnitGL : public testing::Test {
+protected:
+    void SetUp() override {
+        test::GlContext::get().resetState();
+        Mesh::forgetLastDrawn();
+        GlCalls::reset();
+    }
+};
+
+std::vector<std::vector<double>> argsOf(const std::string& name) {
+    std::vector<std::vector<double>> args;
+    for (const auto& call : GlCalls::named(name)) {
+        args.push_back(call.args);
+    }
+    return args;
+}
+
+// The heading rotation is issued last so that it acts first: turned to its heading, then tilted.
+// Parts follow in name order, each inside its own push and pop.
+TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsPartsInNameOrder) {
+    Unit unit;
+    unit.position = {1, 2, 3};
+    unit.angles = {3, 45, 7};
+    SceneObject turret;
+    turret.position = {0, 1, 0};
+    SceneObject body;
+    body.position = {0, 0.5f, 0};
+    unit.storePart("turret", turret);
+    unit.storePart("body", body);
+    unit.draw();
+    const std::vector<std::string> expected = {
+        "glTranslatef", "glRotatef",   "glRotatef",    "glRotatef",    "glPushMatrix",
+        "glTranslatef", "glPopMatrix", "glPushMatrix", "glTranslatef", "glPopMatrix"};
+    ASSERT_EQ(GlCalls::names(), expected);
+    EXPECT_EQ(argsOf("glRotatef"),
+              (std::vector<std::vector<double>>{{3, 1, 0, 0}, {7, 0, 0, 1}, {45, 0, 1, 0}}));
+    EXPECT_EQ(argsOf("glTranslatef"),
+              (std::vector<std::vector<double>>{{1, 2, 3}, {0, 0.5f, 0}, {0, 1, 0}}));
+}
+
+TEST_F(UnitGL, ZeroAnglesIssueNoRotationAndTheSelectedUnitDrawsTheMarker) {
+    Unit unit;
+    unit.select();
+    unit.draw();
+    // Without a SELECTOR model the marker's push and pop still frame nothing.
+    EXPECT_EQ(GlCalls::names(),
+              (std::vector<std::string>{"glTranslatef", "glPushMatrix", "glPopMatrix"}));
+
+    test::TempDir dir;
+    const std::string model = dir.write("marker.mdl", "v 3 0 0 0 1 0 0 0 0 1 i 3 0 1 2 p 1 x");
+    ModelCache::instance().preload(dir.write("list", "SELECTOR " + model));
+    GlCalls::reset();
+    unit.draw();
+    const std::vector<std::string> names = GlCalls::names();
+    ASSERT_EQ(names.front(), "glTranslatef");
+    ASSERT_EQ(names[1], "glPushMatrix");
+    EXPECT_EQ(names.back(), "glPopMatrix");
+    EXPECT_EQ(GlCalls::count("glDrawElements"), 1);
+    EXPECT_EQ(GlCalls::count("glRotatef"), 0);
+    unit.deselect();
+    GlCalls::reset();
+    unit.draw();
+    EXPECT_EQ(GlCalls::count("glDrawElements"), 0);
+}
+
+}  // namespace
+}  // namespace zelmor

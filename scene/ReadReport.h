@@ -13,6 +13,10 @@ public:
     virtual ~ReadReport() = default;
     virtual void report(const std::string& file, std::streamoff offset, Kind kind,
                         const std::string& message) = 0;
+    // A record at offset in file named path (a model list or a unit file). Reports about the
+    // whole of path (offset -1: it cannot be opened, it stores no parts) belong to that place.
+    virtual void named(const std::string& /*path*/, const std::string& /*file*/,
+                       std::streamoff /*offset*/) {}
 };
 
 }  // namespace zelmor

@@ -116,4 +116,11 @@ void RecordReader::problem(std::streamoff offset, const std::string& message) co
     report_->report(fileName_, offset, ReadReport::Kind::Problem, message);
 }
 
+void RecordReader::named(const std::string& path, std::streamoff offset) const {
+    if (report_ == nullptr) {
+        return;
+    }
+    report_->named(path, fileName_, offset);
+}
+
 }  // namespace zelmor

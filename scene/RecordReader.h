@@ -32,6 +32,8 @@ public:
     // Problem at the offset of the current record's letter.
     void recordProblem(const std::string& message) const;
     void problem(std::streamoff offset, const std::string& message) const;
+    // Tells the report that the word at offset named the file at path.
+    void named(const std::string& path, std::streamoff offset) const;
     // Where the next token starts; -1 when nobody listens or the input has ended.
     std::streamoff nextTokenOffset();
 

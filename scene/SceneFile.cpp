@@ -55,10 +55,12 @@ bool SceneFile::readRecord(char letter) {
 }
 
 bool SceneFile::readModelList() {
+    const std::streamoff offset = reader_.nextTokenOffset();
     std::string path;
     if (!reader_.readWord(path)) {
         return false;
     }
+    reader_.named(path, offset);
     world_.models->preload(path, context_);
     return true;
 }
@@ -83,10 +85,12 @@ bool SceneFile::readStaticObject() {
 }
 
 bool SceneFile::readUnit() {
+    const std::streamoff offset = reader_.nextTokenOffset();
     std::string path;
     if (!reader_.readWord(path)) {
         return false;
     }
+    reader_.named(path, offset);
     Unit unit(path, *world_.models, context_);
     unit.position = position_;
     unit.angles = orientation_;

@@ -47,8 +47,9 @@ const SceneObject* WorldTick::findContactAllPairs(const World& world, const Unit
 }
 
 void WorldTick::tilt(Unit& unit, const TerrainGrid& terrain, const Vector3& at) {
-    // A point that is not finite lies under no cell; the unit keeps its lean there.
-    if (!std::isfinite(at.x) || !std::isfinite(at.z)) {
+    // Far-off points, infinite ones included, lean with the nearest cell of the grid; a NaN
+    // point lies near no cell, so the unit keeps the lean it has.
+    if (std::isnan(at.x) || std::isnan(at.z)) {
         return;
     }
     const Vector3 normal = terrain.normalAt(at.x, at.z);

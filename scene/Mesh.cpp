@@ -96,10 +96,13 @@ void Mesh::draw() const {
     if (!indicesInRange_) {
         return;
     }
-    const bool fresh = lastDrawn != this;
     // Colours that are not one per vertex are treated as absent, so the alpha rule applies.
     const bool colourArray = coloursMatch_ && hasVertexColours();
     const bool additive = !colourArray && colour_.a != 1.0f;
+    // The set-up is skipped while the same mesh is drawn again and its state is still in place.
+    // A mesh with a colour array or blending switches them off after each draw, so it sets them
+    // up every time; drawn again without them it would come out flat or opaque.
+    const bool fresh = lastDrawn != this || colourArray || additive;
     if (fresh) {
         glColor4f(colour_.r, colour_.g, colour_.b, colour_.a);
         if (colourArray) {

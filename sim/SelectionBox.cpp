@@ -1,5 +1,7 @@
 #include "sim/SelectionBox.h"
 
+#include "scene/Mesh.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -52,6 +54,9 @@ void SelectionBox::draw() const {
         pulseStep = -pulseStep;
     }
     glColor4f(pulseLevel, pulseLevel, pulseLevel, 1.0f);
+    // The grey replaces the current colour: the next mesh must set its own again, even if it
+    // is the one drawn last.
+    Mesh::forgetLastDrawn();
     glBegin(GL_LINE_LOOP);
     glVertex3f(startCorner.x, OUTLINE_HEIGHT, startCorner.z);
     glVertex3f(startCorner.x, OUTLINE_HEIGHT, endCorner.z);

@@ -123,6 +123,23 @@ TEST_F(MeshGLTest, SetUpIsSkippedOnlyWhileTheSameMeshIsDrawnAgain) {
     EXPECT_EQ(GlCalls::names(), expected);
 }
 
+TEST_F(MeshGLTest, ARepeatedDrawKeepsItsVertexColoursAndBlending) {
+    const Mesh green = triangle({1, 0, 0, 1}, {0, 255, 0, 255, 0, 255, 0, 255, 0, 255, 0, 255});
+    green.draw();
+    glClear(GL_COLOR_BUFFER_BIT);
+    GlCalls::reset();
+    green.draw();
+    expectPixel(INSIDE, INSIDE, {0, 255, 0});
+    EXPECT_EQ(GlCalls::count("glColorPointer"), 1);
+
+    const Mesh glow = triangle({1, 0, 0, 0.5f});
+    glow.draw();
+    GlCalls::reset();
+    glow.draw();
+    EXPECT_EQ(GlCalls::count("glEnable"), 1);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+}
+
 TEST_F(MeshGLTest, AnIndexPastTheVerticesDrawsNothing) {
     const Mesh good = triangle({1, 0, 0, 1});
     const Mesh bad(TRIANGLE, {0, 1, 3}, {}, {0, 1, 0, 1}, GL_TRIANGLES);

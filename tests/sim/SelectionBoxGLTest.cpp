@@ -1,6 +1,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "scene/Mesh.h"
 #include "sim/SelectionBox.h"
 #include "tests/support/GlCalls.h"
 #include "tests/support/GlContext.h"
@@ -73,6 +74,18 @@ TEST_F(SelectionBoxGL, PulseTurnsAtBothEndsOfTheRange) {
         EXPECT_NEAR(level[i] - level[i - 1], rising ? 0.01 : -0.01, 1e-5) << "frame " << i + 1;
     }
     EXPECT_EQ(SelectionBox::pulseStep, 0.01f) << "rising again after frame 203";
+}
+
+TEST_F(SelectionBoxGL, AMeshDrawnAfterTheOutlineSetsItsColourAgain) {
+    const Mesh red({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, {}, {1, 0, 0, 1}, GL_TRIANGLES);
+    SelectionBox box;
+    box.setActive(true);
+    red.draw();
+    box.draw();
+    GlCalls::reset();
+    red.draw();  // same mesh as last time, but the outline's grey is the current colour now
+    ASSERT_EQ(GlCalls::named("glColor4f").size(), 1u);
+    EXPECT_EQ(GlCalls::named("glColor4f")[0].args, (std::vector<double>{1, 0, 0, 1}));
 }
 
 }  // namespace

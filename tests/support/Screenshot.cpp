@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
+
+#include "tests/support/ProgramRun.h"
 
 namespace zelmor::test {
 
@@ -51,6 +54,26 @@ Screenshot Screenshot::grab(const std::string& display) {
         XDestroyImage(image);
     }
     XCloseDisplay(connection);
+    return shot;
+}
+
+Screenshot Screenshot::load(const std::string& path) {
+    Screenshot shot;
+    std::string ppm;
+    if (runCommand({"convert", path, "-depth", "8", "ppm:-"}, "", &ppm) != 0) {
+        return shot;
+    }
+    std::istringstream in(ppm);
+    std::string magic;
+    int maximum = 0;
+    in >> magic >> shot.width_ >> shot.height_ >> maximum;
+    in.get();
+    const std::size_t size = static_cast<std::size_t>(shot.width_) * shot.height_ * 3;
+    if (magic != "P6" || maximum != 255 || ppm.size() < size) {
+        return {};
+    }
+    shot.rgb_.resize(size);
+    in.read(reinterpret_cast<char*>(shot.rgb_.data()), static_cast<std::streamsize>(size));
     return shot;
 }
 

@@ -15,9 +15,11 @@ struct Rgb {
 
 // The pixels of an X display's root window, read with Xlib.
 class Screenshot {
-  public:
+public:
     // Empty (width 0) when the display cannot be read.
     static Screenshot grab(const std::string& display);
+    // A picture file in any format ImageMagick reads; empty when it cannot be read.
+    static Screenshot load(const std::string& path);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -27,7 +29,7 @@ class Screenshot {
     // Writes a binary PPM picture (for a person to look at after a failure).
     void savePpm(const std::string& path) const;
 
-  private:
+private:
     int width_ = 0;
     int height_ = 0;
     std::vector<uint8_t> rgb_;

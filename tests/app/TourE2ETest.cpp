@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "tests/support/ProgramRun.h"
+#include "tests/support/Screenshot.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/Xvfb.h"
+
+namespace zelmor {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Rgb;
+using test::Screenshot;
+namespace fs = std::filesystem;
+
+// Colours of the bundled models as the field shows them, shading included.
+bool markerYellow(Rgb c) {
+    return c.r > 200 && c.g > 180 && c.b < 60;
+}
+bool tankSteel(Rgb c) {
+    return c.b > c.r + 20 && c.b > c.g + 15 && c.r > 50 && c.b < 220;
+}
+bool scoutSand(Rgb c) {
+    return c.r > 150 && c.r > c.g + 40 && c.g > c.b + 40;
+}
+
+int pixels(const Screenshot& shot, bool (*test)(Rgb)) {
+    return shot.count(0, 0, shot.width(), shot.height(), test);
+}
+
+// The tour that the first README command plays without a display, on the bundled scene.
+TEST(Tour, PlaysTheBundledSceneAndSavesItsScreenshots) {
+    test::Xvfb x;
+    ASSERT_TRUE(x.running());
+    test::TempDir folder;
+    fs::copy(fs::path(ZELMOR_SOURCE_DIR) / "data", folder.path() / "data",
+             fs::copy_options::recursive);
+    const fs::path shots = folder.path() / "shots";
+    fs::create_directory(shots);
+    test::ProgramRun program(ZELMOR_BINARY, folder.path() / "data", x.display());
+    const std::string tour = std::string(ZELMOR_SOURCE_DIR) + "/scripts/tour.sh";
+    ASSERT_EQ(test::runCommand({"bash", tour, shots.string()}, x.display()), 0)
+        << program.standardError();
+    const auto code = program.waitForExit(10s);
+    ASSERT_TRUE(code.has_value()) << "the tour ends the program with Escape";
+    EXPECT_EQ(*code, 0);
+
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(shots)) {
+        ++count;
+    }
+    EXPECT_EQ(count, 8);
+    const Screenshot start = Screenshot::load((shots / "01-start.png").string());
+    const Screenshot selected = Screenshot::load((shots / "02-tanks-selected.png").string());
+    ASSERT_EQ(start.width(), 640);
+    ASSERT_EQ(selected.height(), 480);
+    EXPECT_GT(pixels(start, tankSteel), 2000) << "tanks in view";
+    EXPECT_GT(pixels(start, scoutSand), 1000) << "scouts in view";
+    EXPECT_LT(pixels(start, markerYellow), 50) << "nothing selected yet";
+    EXPECT_GT(pixels(selected, markerYellow), 1000) << "markers around the selected tanks";
+    const Screenshot driving = Screenshot::load((shots / "03-tanks-driving.png").string());
+    EXPECT_GT(pixels(driving, markerYellow), 300) << "the selection stays with the tanks";
+}
+
+}  // namespace
+}  // namespace zelmor

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -24,12 +25,15 @@ bool startVideo() {
     if (requested != nullptr && *requested != '\0') {
         return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     }
+    std::string reasons;
     for (const char* driver : {"x11", "wayland"}) {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
             return true;
         }
+        reasons += std::string(reasons.empty() ? "" : "; ") + driver + ": " + SDL_GetError();
     }
+    std::fprintf(stderr, "No display to open a window on (%s).\n", reasons.c_str());
     return false;
 }
 

@@ -80,6 +80,11 @@ void Frustum::extractFrom(const float projection[16], const float modelview[16])
 }
 
 bool Frustum::isInFrustum(const Vector3& p) const {
+    // A point that is not finite lies in no view. NaN would otherwise pass every plane, since
+    // no comparison with it is true, and an infinite one can make a plane's value NaN.
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+        return false;
+    }
     for (int i : {RIGHT, LEFT, BOTTOM, TOP}) {
         const Plane& plane = planes_[i];
         const double value =

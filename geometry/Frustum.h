@@ -27,7 +27,7 @@ public:
     // The same from two column-major matrices, without GL.
     void extractFrom(const float projection[16], const float modelview[16]);
     // Point-in-pyramid test on the four side planes; near and far are not consulted and a point
-    // on a plane is inside.
+    // on a plane is inside. A point with a coordinate that is not finite is outside.
     bool isInFrustum(const Vector3& p) const;
 
     const std::array<Plane, 6>& planes() const { return planes_; }

@@ -10,6 +10,7 @@
 #include "scene/SceneObject.h"
 #include "scene/StaticObject.h"
 #include "scene/TerrainGrid.h"
+#include "sim/ContactGrid.h"
 #include "sim/Unit.h"
 #include "view/Light.h"
 
@@ -35,6 +36,7 @@ public:
     TerrainGrid terrain;
     ModelCache* models;  // non-owning
     ContactSearch contactSearch = ContactSearch::AllPairs;
+    ContactGrid contactGrid;  // the tick's index of the units, rebuilt at each step
 
     // terrain = TerrainGrid::build(10, 10, 5.0).
     void initTerrain();

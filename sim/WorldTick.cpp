@@ -6,29 +6,48 @@
 
 namespace zelmor {
 
-void WorldTick::advance(World& world, int ms) {
-    for (Unit& unit : world.units) {
-        const Vector3 next = unit.nextPosition(ms);
-        // A standing unit is neither halted nor tilted; it keeps the lean it had.
-        if (unit.speed() == 0.0f) {
-            unit.update(ms);
-            continue;
-        }
-        if (findContact(world, unit) != nullptr) {
-            unit.preemptOrder(Order::halt());
-        }
-        tilt(unit, world.terrain, next);
+namespace {
+
+// The whole step of one unit: contact, lean, then its own orders and movement.
+void stepUnit(World& world, Unit& unit, int ms, bool grid) {
+    const Vector3 next = unit.nextPosition(ms);
+    // A standing unit is neither halted nor tilted; it keeps the lean it had.
+    if (unit.speed() == 0.0f) {
         unit.update(ms);
+        return;
+    }
+    const SceneObject* contact =
+        grid ? world.contactGrid.findContact(unit) : WorldTick::findContactAllPairs(world, unit);
+    if (contact != nullptr) {
+        unit.preemptOrder(Order::halt());
+    }
+    WorldTick::tilt(unit, world.terrain, next);
+    unit.update(ms);
+}
+
+}  // namespace
+
+void WorldTick::advance(World& world, int ms) {
+    const bool grid = world.contactSearch == ContactSearch::Grid;
+    if (grid) {
+        world.contactGrid.build(world.units, world.staticObjects);
+    }
+    for (std::size_t i = 0; i < world.units.size(); ++i) {
+        stepUnit(world, world.units[i], ms, grid);
+        // The units after this one must find it where it went.
+        if (grid) {
+            world.contactGrid.moved(i);
+        }
     }
 }
 
 const SceneObject* WorldTick::findContact(const World& world, const Unit& unit) {
-    switch (world.contactSearch) {
-        case ContactSearch::AllPairs:
-        case ContactSearch::Grid:
-            return findContactAllPairs(world, unit);
+    if (world.contactSearch == ContactSearch::AllPairs) {
+        return findContactAllPairs(world, unit);
     }
-    return findContactAllPairs(world, unit);
+    ContactGrid grid;
+    grid.build(world.units, world.staticObjects);
+    return grid.findContact(unit);
 }
 
 const SceneObject* WorldTick::findContactAllPairs(const World& world, const Unit& unit) {

@@ -1,0 +1,397 @@
+#include "sim/ContactGrid.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "scene/World.h"
+#include "sim/WorldTick.h"
+
+namespace zelmor {
+namespace {
+
+constexpr float INF = std::numeric_limits<float>::infinity();
+constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+
+// FNV-1a over the bits of everything the tick may change in a unit.
+class StateHash {
+public:
+    void add(const void* bytes, std::size_t size) {
+        const auto* byte = static_cast<const unsigned char*>(bytes);
+        for (std::size_t i = 0; i < size; ++i) {
+            value_ = (value_ ^ byte[i]) * 1099511628211ull;
+        }
+    }
+    void add(float f) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &f, sizeof bits);
+        add(&bits, sizeof bits);
+    }
+    void add(const Vector3& v) {
+        add(v.x);
+        add(v.y);
+        add(v.z);
+    }
+    uint64_t value() const { return value_; }
+
+private:
+    uint64_t value_ = 1469598103934665603ull;
+};
+
+// A Follow target is named by its place in the world's list, so two worlds compare.
+int64_t targetIndex(const World& world, const SceneObject* target) {
+    const std::less<const SceneObject*> before;
+    const Unit* first = world.units.data();
+    if (target == nullptr || before(target, first) || !before(target, first + world.units.size())) {
+        return target == nullptr ? -1 : -2;
+    }
+    return static_cast<const Unit*>(target) - first;
+}
+
+uint64_t unitHash(const World& world, const Unit& unit) {
+    StateHash hash;
+    hash.add(unit.position);
+    hash.add(unit.angles);
+    hash.add(unit.speed());
+    for (const Order& order : unit.orders()) {
+        hash.add(&order.kind, sizeof order.kind);
+        hash.add(order.point);
+        const int64_t target = targetIndex(world, order.target);
+        hash.add(&target, sizeof target);
+    }
+    return hash.value();
+}
+
+struct SceneShape {
+    int units = 0;
+    int statics = 0;
+    float area = 0.0f;  // a cluster of objects covers [-area/2, area/2] around its centre
+    uint32_t seed = 0;
+    bool oddRadii = false;  // some objects get radii other than the defaults, some huge
+    int clusters = 1;       // centres spread over [-spread/2, spread/2]; the first at 0, 0
+    float spread = 0.0f;
+};
+
+// Builds the same scene into any world: units with random headings, most with one to three
+// queued goals in their cluster, some following another unit, some standing as obstacles.
+void populate(World& world, const SceneShape& shape) {
+    std::mt19937 random(shape.seed);
+    std::uniform_real_distribution<float> local(-shape.area / 2, shape.area / 2);
+    std::uniform_real_distribution<float> far(-shape.spread / 2, shape.spread / 2);
+    std::vector<Vector3> centres(1);
+    while (static_cast<int>(centres.size()) < shape.clusters) {
+        centres.push_back({far(random), 0.0f, far(random)});
+    }
+    auto somewhere = [&](const Vector3& centre) {
+        return Vector3{centre.x + local(random), 0.0f, centre.z + local(random)};
+    };
+    std::uniform_real_distribution<float> heading(0.0f, 360.0f);
+    const float radii[] = {0.0f, 0.3f, 2.5f, -1.5f, 100.0f, NaN, INF};
+    std::uniform_int_distribution<int> pick(0, 6);
+    world.initTerrain();
+    std::vector<std::size_t> home;
+    for (int i = 0; i < shape.units; ++i) {
+        home.push_back(random() % centres.size());
+        Unit unit;
+        unit.position = somewhere(centres[home.back()]);
+        unit.angles.y = heading(random);
+        if (shape.oddRadii && random() % 8 == 0) {
+            unit.boundingRadius = radii[pick(random)];
+        }
+        world.units.push_back(unit);
+    }
+    for (int k = 0; k < shape.statics; ++k) {
+        StaticObject object;
+        object.position = somewhere(centres[random() % centres.size()]);
+        if (shape.oddRadii && random() % 4 == 0) {
+            object.boundingRadius = radii[pick(random)];
+        }
+        world.staticObjects.push_back(object);
+    }
+    for (std::size_t i = 0; i < world.units.size(); ++i) {
+        const unsigned kind = random() % 10;
+        if (kind < 6) {
+            for (unsigned goals = 1 + random() % 3; goals > 0; --goals) {
+                world.units[i].giveOrder(Order::moveTo(somewhere(centres[home[i]])));
+            }
+        } else if (kind < 8) {
+            world.units[i].giveOrder(Order::follow(&world.units[random() % world.units.size()]));
+        }
+    }
+}
+
+struct Twins {
+    std::unique_ptr<World> reference;
+    std::unique_ptr<World> grid;
+    ModelCache models;
+};
+
+Twins twins(const SceneShape& shape) {
+    Twins pair;
+    pair.reference = std::make_unique<World>(pair.models);
+    pair.grid = std::make_unique<World>(pair.models);
+    populate(*pair.reference, shape);
+    populate(*pair.grid, shape);
+    pair.reference->contactSearch = ContactSearch::AllPairs;
+    pair.grid->contactSearch = ContactSearch::Grid;
+    return pair;
+}
+
+// Where a contact lies in its world's lists: units from 0, static objects from 1,000,000.
+int64_t contactIndex(const World& world, const SceneObject* contact) {
+    for (std::size_t k = 0; k < world.staticObjects.size(); ++k) {
+        if (contact == &world.staticObjects[k]) {
+            return 1000000 + static_cast<int64_t>(k);
+        }
+    }
+    return targetIndex(world, contact);
+}
+
+// Steps both worlds and compares every unit after every step. Every 20 steps it also compares
+// the contact that each search names for each unit, and counts the moving units that touch
+// something, so that a test can show that it really drove units into each other.
+int stepAlike(Twins& pair, int steps) {
+    int contacts = 0;
+    const World& reference = *pair.reference;
+    const World& grid = *pair.grid;
+    for (int step = 0; step < steps; ++step) {
+        pair.reference->update(10);
+        pair.grid->update(10);
+        for (std::size_t i = 0; i < reference.units.size(); ++i) {
+            if (unitHash(reference, reference.units[i]) != unitHash(grid, grid.units[i])) {
+                ADD_FAILURE() << "unit " << i << " differs after step " << step + 1;
+                return contacts;
+            }
+        }
+        if (step % 20 != 0) {
+            continue;
+        }
+        // The grid of the step just done has followed every unit to where it is now.
+        for (std::size_t i = 0; i < reference.units.size(); ++i) {
+            const SceneObject* expected =
+                WorldTick::findContactAllPairs(reference, reference.units[i]);
+            const SceneObject* found = grid.contactGrid.findContact(grid.units[i]);
+            if (contactIndex(grid, found) != contactIndex(reference, expected)) {
+                ADD_FAILURE() << "unit " << i << " touches another object after step " << step + 1;
+                return contacts;
+            }
+            contacts += expected != nullptr && reference.units[i].speed() != 0.0f;
+        }
+    }
+    return contacts;
+}
+
+// Both searches must name the same object for every unit, not just agree that one exists.
+void expectSameContacts(World& world) {
+    ContactGrid grid;
+    grid.build(world.units, world.staticObjects);
+    for (const Unit& unit : world.units) {
+        EXPECT_EQ(grid.findContact(unit), WorldTick::findContactAllPairs(world, unit))
+            << "unit at " << unit.position.x << ", " << unit.position.z;
+    }
+}
+
+TEST(ContactGrid, DenseCrowdStepsExactlyLikeTheFullSearch) {
+    Twins pair = twins({.units = 250, .statics = 60, .area = 40.0f, .seed = 1});
+    EXPECT_GT(stepAlike(pair, 1200), 100) << "the crowd should keep running into itself";
+}
+
+TEST(ContactGrid, SparseFieldStepsExactlyLikeTheFullSearch) {
+    // Clusters far apart: cells of distant places share buckets.
+    Twins pair = twins({.units = 300,
+                        .statics = 100,
+                        .area = 30.0f,
+                        .seed = 2,
+                        .clusters = 8,
+                        .spread = 20000.0f});
+    EXPECT_GT(stepAlike(pair, 250), 0);
+}
+
+TEST(ContactGrid, OddRadiiStepExactlyLikeTheFullSearch) {
+    // Zero, negative, large and non-finite radii on units and static objects.
+    Twins pair = twins({.units = 200, .statics = 100, .area = 60.0f, .seed = 3, .oddRadii = true});
+    EXPECT_GT(stepAlike(pair, 1000), 10);
+}
+
+TEST(ContactGrid, ContactDistancesAtTheLimitAndOnCellBorders) {
+    ModelCache models;
+    World world(models);
+    // Pairs at exactly the contact distance (no contact), a hair inside, and a hair outside, in
+    // rows that cross many cell borders, at several scales of coordinates.
+    const float reach = 2 * Unit::UNIT_RADIUS;
+    for (const float base : {0.0f, 0.8135f, 1.6266f, -3.2532f, 1000.0f, -65536.0f}) {
+        for (int i = 0; i < 8; ++i) {
+            const float x = base + 0.40625f * i;
+            for (const float gap :
+                 {reach, std::nextafter(reach, 0.0f), std::nextafter(reach, 9.0f)}) {
+                Unit a;
+                a.position = {x, 0.0f, base};
+                Unit b = a;
+                b.position.x = x + gap;
+                world.units.push_back(a);
+                world.units.push_back(b);
+                Unit c = a;
+                c.position.z = base - gap;
+                world.units.push_back(c);
+            }
+            StaticObject object;
+            object.position = {x + 0.2f, 0.0f, base + reach / 2 + 1.0f};
+            world.staticObjects.push_back(object);
+        }
+    }
+    expectSameContacts(world);
+}
+
+TEST(ContactGrid, FirstContactInListOrderWins) {
+    ModelCache models;
+    World world(models);
+    // The searching unit touches units 1, 2 and 3 and two static objects; listed so that the
+    // nearest ones come last.
+    for (const float x : {0.0f, 1.5f, 1.0f, 0.5f, 40.0f}) {
+        Unit unit;
+        unit.position = {x, 0.0f, 0.0f};
+        world.units.push_back(unit);
+    }
+    for (const float x : {1.2f, 0.2f}) {
+        StaticObject object;
+        object.position = {x, 0.0f, 0.5f};
+        world.staticObjects.push_back(object);
+    }
+    ContactGrid grid;
+    grid.build(world.units, world.staticObjects);
+    EXPECT_EQ(grid.findContact(world.units[0]), &world.units[1]);
+    EXPECT_EQ(grid.findContact(world.units[3]), &world.units[0]);
+    // Alone with the static objects: the first listed that it touches.
+    world.units[4].position = {0.7f, 0.0f, 0.5f};
+    grid.moved(4);
+    world.units[0].position = {-40.0f, 0.0f, 0.0f};
+    grid.moved(0);
+    world.units[1].position = {-40.0f, 0.0f, 40.0f};
+    grid.moved(1);
+    world.units[2].position = {40.0f, 0.0f, 40.0f};
+    grid.moved(2);
+    world.units[3].position = {40.0f, 0.0f, -40.0f};
+    grid.moved(3);
+    EXPECT_EQ(grid.findContact(world.units[4]), &world.staticObjects[0]);
+    expectSameContacts(world);
+}
+
+TEST(ContactGrid, UnitsFollowedAsTheyMoveWithinAStep) {
+    ModelCache models;
+    World world(models);
+    Unit unit;
+    world.units.assign(2, unit);
+    world.units[1].position = {30.0f, 0.0f, 0.0f};
+    ContactGrid grid;
+    grid.build(world.units, world.staticObjects);
+    EXPECT_EQ(grid.findContact(world.units[1]), nullptr);
+    // Unit 0 moves many cells away, next to unit 1, without a new build.
+    world.units[0].position = {28.5f, 0.0f, 0.5f};
+    grid.moved(0);
+    EXPECT_EQ(grid.findContact(world.units[1]), &world.units[0]);
+    // Out to where no cell reaches, and back.
+    world.units[0].position = {NaN, 0.0f, 0.0f};
+    grid.moved(0);
+    EXPECT_EQ(grid.findContact(world.units[1]), nullptr);
+    world.units[0].position = {31.0f, 0.0f, -1.0f};
+    grid.moved(0);
+    EXPECT_EQ(grid.findContact(world.units[1]), &world.units[0]);
+    // A unit not in the list is searched against all of them.
+    Unit stranger;
+    stranger.position = {30.5f, 0.0f, 0.0f};
+    EXPECT_EQ(grid.findContact(stranger), &world.units[0]);
+}
+
+TEST(ContactGrid, FarAndNonFinitePositions) {
+    ModelCache models;
+    World world(models);
+    const std::vector<Vector3> places = {
+        {NaN, 0, 0},       {0, 0, NaN},     {INF, 0, 0},     {-INF, 0, -INF}, {1e30f, 0, 1e30f},
+        {1e30f, 0, 1e30f}, {2e9f, 0, 0},    {2e9f, 0, 1.0f}, {0, 0, -3e38f},  {0.5f, 0, 0},
+        {1e9f, 0, 1e9f},   {1e9f, 0, 1e9f}, {INF, 0, 0},     {0, 0, 0}};
+    for (const Vector3& at : places) {
+        Unit unit;
+        unit.position = at;
+        world.units.push_back(unit);
+        StaticObject object;
+        object.position = {at.x, at.y, at.z + 1.5f};
+        world.staticObjects.push_back(object);
+    }
+    expectSameContacts(world);
+    ContactGrid grid;
+    grid.build(world.units, world.staticObjects);
+    EXPECT_EQ(grid.findContact(world.units[4]), &world.units[5]) << "two units at 1e30 touch";
+    EXPECT_EQ(grid.findContact(world.units[6]), &world.units[7]) << "beyond the cells";
+    EXPECT_EQ(grid.findContact(world.units[10]), &world.units[11]) << "at the cells' edge";
+    EXPECT_EQ(grid.findContact(world.units[0]), nullptr) << "NaN touches nothing";
+
+    // The same places driven for a while, every unit coasting or ordered somewhere.
+    Twins pair;
+    pair.reference = std::make_unique<World>(pair.models);
+    pair.grid = std::make_unique<World>(pair.models);
+    for (World* each : {pair.reference.get(), pair.grid.get()}) {
+        each->units = world.units;
+        each->staticObjects = world.staticObjects;
+        for (std::size_t i = 0; i < each->units.size(); ++i) {
+            each->units[i].giveOrder(Order::moveTo({float(i), 0.0f, -float(i)}));
+            each->units[i].angles.y = 45.0f * float(i);
+        }
+    }
+    pair.grid->contactSearch = ContactSearch::Grid;
+    pair.reference->contactSearch = ContactSearch::AllPairs;
+    stepAlike(pair, 300);
+}
+
+TEST(ContactGrid, ALaterUnitSeesWhereAnEarlierOneWentInTheSameStep) {
+    for (const ContactSearch search : {ContactSearch::AllPairs, ContactSearch::Grid}) {
+        ModelCache models;
+        World world(models);
+        world.contactSearch = search;
+        // Unit 0 drives at 7.5 straight at unit 1 and closes the gap from 1.68 to 1.605 in
+        // its own update; unit 1, moving sideways, is searched after that.
+        world.units.assign(2, Unit());
+        world.units[0].angles.y = 90.0f;
+        world.units[1].position = {1.68f, 0.0f, 0.0f};
+        for (int i = 0; i < 75; ++i) {
+            world.units[0].accelerate();
+        }
+        for (int i = 0; i < 50; ++i) {
+            world.units[1].accelerate();
+        }
+        world.update(10);
+        EXPECT_TRUE(world.units[0].orders().empty()) << "no contact before it moved";
+        ASSERT_EQ(world.units[1].orders().size(), 1u);
+        EXPECT_EQ(world.units[1].orders().front().kind, OrderKind::Halt);
+    }
+}
+
+TEST(ContactGrid, HugeRadiiReachAcrossTheCells) {
+    ModelCache models;
+    World world(models);
+    world.units.assign(4, Unit());
+    world.units[1].position = {50.0f, 0.0f, 0.0f};
+    world.units[1].boundingRadius = 100.0f;
+    world.units[2].position = {-500.0f, 0.0f, 0.0f};
+    world.units[2].boundingRadius = INF;
+    world.units[3].position = {500.0f, 0.0f, 500.0f};
+    StaticObject wide;
+    wide.position = {-80.0f, 0.0f, 20.0f};
+    wide.boundingRadius = 90.0f;
+    world.staticObjects.push_back(wide);
+    ContactGrid grid;
+    grid.build(world.units, world.staticObjects);
+    EXPECT_EQ(grid.findContact(world.units[0]), &world.units[1]);
+    EXPECT_EQ(grid.findContact(world.units[3]), &world.units[2]) << "an infinite reach";
+    world.units.resize(1);
+    grid.build(world.units, world.staticObjects);
+    EXPECT_EQ(grid.findContact(world.units[0]), &world.staticObjects[0]);
+}
+
+}  // namespace
+}  // namespace zelmor

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <deque>
 #include <map>
 #include <string>
 
@@ -8,6 +7,7 @@
 #include "scene/ReadContext.h"
 #include "scene/SceneObject.h"
 #include "sim/Order.h"
+#include "sim/OrderQueue.h"
 
 namespace zelmor {
 
@@ -46,7 +46,7 @@ public:
     void accelerate();
     void decelerate();
 
-    const std::deque<Order>& orders() const { return orders_; }
+    const OrderQueue& orders() const { return orders_; }
     const std::map<std::string, SceneObject>& parts() const { return parts_; }
     // Stores a copy of part under name, replacing a part of that name (the UnitFile "a" record).
     void storePart(const std::string& name, const SceneObject& part);
@@ -61,7 +61,7 @@ private:
     void drawSelectionMarker() const;
 
     float speed_ = 0.0f;
-    std::deque<Order> orders_;
+    OrderQueue orders_;
     // std::string compares as unsigned bytes, so the parts draw in byte order of their names.
     std::map<std::string, SceneObject> parts_;
 };

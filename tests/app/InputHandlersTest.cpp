@@ -119,8 +119,8 @@ TEST_F(InputHandlersTest, RightClickOrdersFollowTheClickedUnitOrMoveTo) {
     state.selectedUnits = {a, b, c};
 
     rightClick({-2.1f, 0, 1.9f});  // on b
-    EXPECT_EQ(a->orders(), std::deque<Order>{Order::follow(b)});
-    EXPECT_EQ(c->orders(), std::deque<Order>{Order::follow(b)});
+    EXPECT_EQ(a->orders(), OrderQueue{Order::follow(b)});
+    EXPECT_EQ(c->orders(), OrderQueue{Order::follow(b)});
     ASSERT_EQ(b->orders().size(), 1u);
     const Order own = b->orders().front();
     EXPECT_EQ(own.kind, OrderKind::MoveTo) << "the target itself drives to the point";
@@ -141,7 +141,7 @@ TEST_F(InputHandlersTest, RightClickTargetIsTheLastVisibleUnitUnderTheCursor) {
     state.visibleUnits = {a, c, hidden, b};
     state.selectedUnits = {a};
     rightClick(c->position);
-    EXPECT_EQ(a->orders(), std::deque<Order>{Order::follow(hidden)});
+    EXPECT_EQ(a->orders(), OrderQueue{Order::follow(hidden)});
 
     state.selectedUnits.clear();
     rightClick({1.0f, 0, 1.0f});
@@ -153,10 +153,10 @@ TEST_F(InputHandlersTest, StopKeyHaltsTheSelectionOnPressAndRelease) {
     c->giveOrder(Order::moveTo({2, 0, 2}));
     state.selectedUnits = {a};
     EXPECT_EQ(handlers.onKey('S', keyData(31, false)), 0);
-    EXPECT_EQ(a->orders(), std::deque<Order>{Order::halt()}) << "the old queue is dropped";
+    EXPECT_EQ(a->orders(), OrderQueue{Order::halt()}) << "the old queue is dropped";
     a->giveOrder(Order::moveTo({1, 0, 1}));
     EXPECT_EQ(handlers.onKey('S', keyData(31, true)), 0);
-    EXPECT_EQ(a->orders(), std::deque<Order>{Order::halt()}) << "the release halts again";
+    EXPECT_EQ(a->orders(), OrderQueue{Order::halt()}) << "the release halts again";
     EXPECT_EQ(c->orders().size(), 1u) << "unselected units keep their orders";
     EXPECT_EQ(c->orders().front().kind, OrderKind::MoveTo);
 }

@@ -12,6 +12,7 @@
 #include "scene/World.h"
 #include "sim/Unit.h"
 #include "sim/UnitFile.h"
+#include "tests/support/TestFiles.h"
 
 namespace zelmor {
 namespace {
@@ -68,6 +69,24 @@ TEST(ReaderHazard, NumbersTooSmallForAFloatReadAsZero) {
 
     std::istringstream model("v 1 1e-50 0 0 x");
     EXPECT_EQ(readModelFile(model).vertices(), (std::vector<float>{0, 0, 0}));
+}
+
+// A name read from a file may hold a NUL byte; the system would open the shorter name before it.
+TEST(ReaderHazard, ANameHoldingANulByteOpensNothing) {
+    test::TempDir dir;
+    dir.write("lists", "tri tri.mdl");
+    dir.write("tri.mdl", "v 3 0 0 0 1 0 0 0 1 0 i 3 0 1 2 p 4 x");
+    const test::ScopedWorkingDirectory inDir(dir.path());
+    ASSERT_NE(FileSource::disk().open("lists"), nullptr);
+    EXPECT_EQ(FileSource::disk().open(std::string("lists\0x", 7)), nullptr);
+
+    ModelCache models;
+    World world(models);
+    std::istringstream scene(std::string("m lists\0x b tri m lists b tri", 29));
+    world.loadScene(scene, "scene.wdf", ReadContext{});
+    ASSERT_EQ(world.staticObjects.size(), 2u);
+    EXPECT_EQ(world.staticObjects[0].mesh, nullptr);
+    EXPECT_NE(world.staticObjects[1].mesh, nullptr);
 }
 
 }  // namespace

@@ -19,8 +19,10 @@ constexpr double MIN_CELL_SIZE = 1.0;
 // the sum of the radii) and a cell number is a rounded product; the cells and the candidate
 // filter are this much wider than the longest contact distance, so no contact is missed.
 constexpr double SLACK = 1.001;
-// The table has never fewer than 4 x 4 buckets, so that the nine buckets around a cell are
-// distinct, and never more than 4096 x 4096.
+// How far, on x and on z, a unit may move from where it stood at the build and still be found
+// through its cell. At top speed a unit moves less than 0.08 in a step.
+constexpr float DRIFT = 0.25f;
+// Never fewer than 4 x 4 buckets, so that the nine buckets around a cell are distinct.
 constexpr uint32_t MIN_TABLE_SHIFT = 2;
 constexpr uint32_t MAX_TABLE_SHIFT = 12;
 constexpr std::size_t BUCKETS_PER_OBJECT = 8;
@@ -32,8 +34,15 @@ bool insideCells(float x, float z) {
     return std::fabs(x) <= MAX_CELL_COORDINATE && std::fabs(z) <= MAX_CELL_COORDINATE;
 }
 
+// floor(coordinate * inverse); the product stays far inside the range of int64_t.
 int64_t cellNumber(float coordinate, double inverse) {
-    return static_cast<int64_t>(std::floor(double(coordinate) * inverse));
+    const double scaled = double(coordinate) * inverse;
+    const auto truncated = static_cast<int64_t>(scaled);
+    return truncated - (scaled < double(truncated) ? 1 : 0);
+}
+
+bool farApart(float a, double b, double bound) {
+    return std::fabs(double(a) - b) > bound;
 }
 
 // The larger side of the box around the points that cells can hold.
@@ -62,173 +71,159 @@ private:
     float maxZ_ = -MAX_CELL_COORDINATE;
 };
 
-bool farApart(float a, double b, double bound) {
-    return std::fabs(double(a) - b) > bound;
-}
-
 }  // namespace
 
-void ContactGrid::Cells::setUp(double size, std::size_t objects, double extent) {
-    cellSize = std::max(size * SLACK, MIN_CELL_SIZE);
-    inverse = 1.0 / cellSize;
+void ContactGrid::setUpCells(double size, std::size_t objects, double extent) {
+    const double cellSize = std::max(size * SLACK, MIN_CELL_SIZE);
+    inverse_ = 1.0 / cellSize;
     // Wide enough for the area (plus the neighbours at its edges), but never more than a few
     // buckets per object: a sparse scene spread over a huge area wraps instead.
-    const double columns = std::fmin(extent * inverse + 3.0, double(1u << MAX_TABLE_SHIFT));
+    const double columns = std::fmin(extent * inverse_ + 3.0, double(1u << MAX_TABLE_SHIFT));
     const std::size_t bucketLimit = BUCKETS_PER_OBJECT * std::max<std::size_t>(objects, 1);
-    shift = MIN_TABLE_SHIFT;
-    while (shift < MAX_TABLE_SHIFT && double(1u << shift) < columns &&
-           (std::size_t(1) << (2 * shift + 2)) <= bucketLimit) {
-        ++shift;
+    shift_ = MIN_TABLE_SHIFT;
+    while (shift_ < MAX_TABLE_SHIFT && double(1u << shift_) < columns &&
+           (std::size_t(1) << (2 * shift_ + 2)) <= bucketLimit) {
+        ++shift_;
     }
-    mask = (1u << shift) - 1;
+    mask_ = (1u << shift_) - 1;
 }
 
-uint32_t ContactGrid::Cells::bucketOf(float x, float z) const {
+uint32_t ContactGrid::bucketOf(float x, float z) const {
     if (!insideCells(x, z)) {
         return NONE;
     }
     // Negative cell numbers wrap like positive ones: two's complement keeps the low bits.
-    const auto column = static_cast<uint64_t>(cellNumber(x, inverse)) & mask;
-    const auto row = static_cast<uint64_t>(cellNumber(z, inverse)) & mask;
-    return static_cast<uint32_t>((row << shift) | column);
-}
-
-bool ContactGrid::Cells::neighbourhood(float x, float z, uint32_t (&buckets)[9]) const {
-    if (!insideCells(x, z)) {
-        return false;
-    }
-    const int64_t column = cellNumber(x, inverse);
-    const int64_t row = cellNumber(z, inverse);
-    int count = 0;
-    for (int64_t dz = -1; dz <= 1; ++dz) {
-        const uint64_t rowBits = (static_cast<uint64_t>(row + dz) & mask) << shift;
-        for (int64_t dx = -1; dx <= 1; ++dx) {
-            buckets[count++] =
-                static_cast<uint32_t>(rowBits | (static_cast<uint64_t>(column + dx) & mask));
-        }
-    }
-    return true;
+    const auto column = static_cast<uint64_t>(cellNumber(x, inverse_)) & mask_;
+    const auto row = static_cast<uint64_t>(cellNumber(z, inverse_)) & mask_;
+    return static_cast<uint32_t>((row << shift_) | column);
 }
 
 void ContactGrid::build(const std::vector<Unit>& units, const std::vector<StaticObject>& statics) {
     units_ = &units;
     statics_ = &statics;
-    buildUnits();
-    buildStatics();
-}
-
-void ContactGrid::buildUnits() {
-    const std::vector<Unit>& units = *units_;
-    // Every unit whose radius the cells can cover counts, wherever it stands: it may move into
-    // the cells during the step.
+    const std::size_t count = units.size();
+    places_.resize(count + statics.size());
+    buckets_.resize(places_.size());
+    // Every unit whose radius the cells can cover counts, wherever it stands.
     unitReach_ = 0.0f;
+    staticReach_ = 0.0f;
     Extent extent;
-    for (const Unit& unit : units) {
-        extent.add(unit.position);
-        const float reach = std::fabs(unit.boundingRadius);
+    for (std::size_t i = 0; i < count; ++i) {
+        places_[i] = units[i].position;
+        extent.add(places_[i]);
+        const float reach = std::fabs(units[i].boundingRadius);
         if (reach <= MAX_CELL_RADIUS) {
             unitReach_ = std::max(unitReach_, reach);
         }
     }
-    unitCells_.setUp(2.0 * unitReach_, units.size(), extent.size());
-    unitHeads_.assign(unitCells_.bucketCount(), NONE);
-    unitEntries_.assign(units.size(), UnitEntry{});
-    outsideUnits_.clear();
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const Vector3& at = units[i].position;
-        unitEntries_[i].x = at.x;
-        unitEntries_[i].z = at.z;
-        const bool fits = std::fabs(units[i].boundingRadius) <= unitReach_;
-        link(static_cast<uint32_t>(i), fits ? unitCells_.bucketOf(at.x, at.z) : NONE);
-    }
-}
-
-void ContactGrid::buildStatics() {
-    const std::vector<StaticObject>& statics = *statics_;
-    // radius() is virtual: ask each object once and keep the answer for this build.
-    staticBuckets_.resize(statics.size());
-    staticReach_ = 0.0f;
-    Extent extent;
+    // radius() is virtual: each object is asked once and the answer kept for this build.
     for (std::size_t k = 0; k < statics.size(); ++k) {
-        extent.add(statics[k].position);
+        places_[count + k] = statics[k].position;
+        extent.add(places_[count + k]);
         const float reach = std::fabs(statics[k].radius());
-        staticBuckets_[k] = reach <= MAX_CELL_RADIUS ? UNPLACED : NONE;
-        if (reach <= MAX_CELL_RADIUS) {
+        const bool fits = reach <= MAX_CELL_RADIUS;
+        buckets_[count + k] = fits ? UNPLACED : NONE;
+        if (fits) {
             staticReach_ = std::max(staticReach_, reach);
         }
     }
-    staticCells_.setUp(double(unitReach_) + staticReach_, statics.size(), extent.size());
+    const double unitToUnit = 2.0 * unitReach_ + DRIFT;
+    const double unitToStatic = double(unitReach_) + staticReach_;
+    setUpCells(std::max(unitToUnit, unitToStatic), places_.size(), extent.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const bool fits = std::fabs(units[i].boundingRadius) <= unitReach_;
+        buckets_[i] = fits ? bucketOf(places_[i].x, places_[i].z) : NONE;
+    }
+    for (std::size_t o = count; o < places_.size(); ++o) {
+        if (buckets_[o] == UNPLACED) {
+            buckets_[o] = bucketOf(places_[o].x, places_[o].z);
+        }
+    }
+    sortIn();
+}
+
+void ContactGrid::sortIn() {
+    const auto count = static_cast<uint32_t>(units_->size());
+    starts_.assign((std::size_t(mask_ + 1) << shift_) + 1, 0);
+    outsideUnits_.clear();
     outsideStatics_.clear();
-    staticStarts_.assign(staticCells_.bucketCount() + 1, 0);
-    for (std::size_t k = 0; k < statics.size(); ++k) {
-        const Vector3& at = statics[k].position;
-        if (staticBuckets_[k] == UNPLACED) {
-            staticBuckets_[k] = staticCells_.bucketOf(at.x, at.z);
+    for (uint32_t o = 0; o < places_.size(); ++o) {
+        if (buckets_[o] != NONE) {
+            ++starts_[buckets_[o] + 1];
+        } else if (o < count) {
+            outsideUnits_.push_back(o);
+        } else {
+            outsideStatics_.push_back(o - count);
         }
-        if (staticBuckets_[k] == NONE) {
-            outsideStatics_.push_back(static_cast<uint32_t>(k));
+    }
+    for (std::size_t b = 1; b < starts_.size(); ++b) {
+        starts_[b] += starts_[b - 1];
+    }
+    entries_.resize(starts_.back());
+    unitSlots_.assign(count, NONE);
+    // Filled in list order, so each bucket lists its objects in list order. Each start moves
+    // on to the next bucket's start while its bucket fills; they are shifted back afterwards.
+    for (uint32_t o = 0; o < places_.size(); ++o) {
+        if (buckets_[o] == NONE) {
             continue;
         }
-        ++staticStarts_[staticBuckets_[k] + 1];
+        const uint32_t slot = starts_[buckets_[o]]++;
+        entries_[slot] = {places_[o].x, places_[o].z, o};
+        if (o < count) {
+            unitSlots_[o] = slot;
+        }
     }
-    for (std::size_t b = 1; b < staticStarts_.size(); ++b) {
-        staticStarts_[b] += staticStarts_[b - 1];
+    for (std::size_t b = starts_.size() - 1; b > 0; --b) {
+        starts_[b] = starts_[b - 1];
     }
-    // Filled in list order, so each bucket lists its objects in list order.
-    staticEntries_.resize(staticStarts_.back());
-    std::vector<uint32_t>& fill = staticBuckets_;
-    for (std::size_t k = 0; k < statics.size(); ++k) {
-        const uint32_t bucket = fill[k];
-        if (bucket == NONE) {
+    starts_[0] = 0;
+}
+
+template <class Visit>
+void ContactGrid::visitNeighbours(float x, float z, Visit&& visit) const {
+    const int64_t column = cellNumber(x, inverse_);
+    const int64_t row = cellNumber(z, inverse_);
+    const auto centre = static_cast<uint32_t>(static_cast<uint64_t>(column) & mask_);
+    // Away from the table's side edges the three buckets of a row lie side by side.
+    const bool together = centre >= 1 && centre < mask_;
+    auto visitRange = [&](uint32_t first, uint32_t last) {
+        for (uint32_t e = first; e < last; ++e) {
+            visit(entries_[e]);
+        }
+    };
+    for (int64_t dz = -1; dz <= 1; ++dz) {
+        const auto rowStart =
+            static_cast<uint32_t>((static_cast<uint64_t>(row + dz) & mask_) << shift_);
+        if (together) {
+            visitRange(starts_[rowStart + centre - 1], starts_[rowStart + centre + 2]);
             continue;
         }
-        const Vector3& at = statics[k].position;
-        staticEntries_[staticStarts_[bucket]++] = {at.x, at.z, static_cast<uint32_t>(k)};
+        for (int64_t dx = -1; dx <= 1; ++dx) {
+            const uint32_t bucket =
+                rowStart + static_cast<uint32_t>(static_cast<uint64_t>(column + dx) & mask_);
+            visitRange(starts_[bucket], starts_[bucket + 1]);
+        }
     }
-    // The fill advanced each start to the next bucket's start; shift them back.
-    for (std::size_t b = staticStarts_.size() - 1; b > 0; --b) {
-        staticStarts_[b] = staticStarts_[b - 1];
-    }
-    staticStarts_[0] = 0;
-}
-
-void ContactGrid::link(uint32_t index, uint32_t bucket) {
-    UnitEntry& entry = unitEntries_[index];
-    entry.bucket = bucket;
-    if (bucket == NONE) {
-        outsideUnits_.push_back(index);
-        return;
-    }
-    entry.next = unitHeads_[bucket];
-    unitHeads_[bucket] = index;
-}
-
-void ContactGrid::unlink(uint32_t index) {
-    const uint32_t bucket = unitEntries_[index].bucket;
-    if (bucket == NONE) {
-        outsideUnits_.erase(std::find(outsideUnits_.begin(), outsideUnits_.end(), index));
-        return;
-    }
-    uint32_t* slot = &unitHeads_[bucket];
-    while (*slot != index) {
-        slot = &unitEntries_[*slot].next;
-    }
-    *slot = unitEntries_[index].next;
 }
 
 void ContactGrid::moved(std::size_t index) {
-    const Unit& unit = (*units_)[index];
-    UnitEntry& entry = unitEntries_[index];
-    entry.x = unit.position.x;
-    entry.z = unit.position.z;
-    const bool fits = std::fabs(unit.boundingRadius) <= unitReach_;
-    const uint32_t bucket = fits ? unitCells_.bucketOf(entry.x, entry.z) : NONE;
-    if (bucket == entry.bucket) {
+    const uint32_t slot = unitSlots_[index];
+    // A unit outside the cells stays in the outside list until the next build.
+    if (slot == NONE) {
         return;
     }
-    const auto i = static_cast<uint32_t>(index);
-    unlink(i);
-    link(i, bucket);
+    const Vector3& at = (*units_)[index].position;
+    const Vector3& home = places_[index];
+    Entry& entry = entries_[slot];
+    // Written so that NaN leaves the cells too.
+    if (std::fabs(double(at.x) - home.x) <= DRIFT && std::fabs(double(at.z) - home.z) <= DRIFT) {
+        entry.x = at.x;
+        entry.z = at.z;
+        return;
+    }
+    entry.index = NONE;
+    unitSlots_[index] = NONE;
+    outsideUnits_.push_back(static_cast<uint32_t>(index));
 }
 
 uint32_t ContactGrid::indexOf(const Unit& unit) const {
@@ -243,73 +238,57 @@ uint32_t ContactGrid::indexOf(const Unit& unit) const {
 
 const SceneObject* ContactGrid::findContact(const Unit& unit) const {
     const Vector3& at = unit.position;
-    uint32_t buckets[9];
+    const float reach = std::fabs(unit.boundingRadius);
     // A unit that the cells cannot place, or whose reach they do not cover, looks everywhere.
-    if (!(std::fabs(unit.boundingRadius) <= unitReach_) ||
-        !unitCells_.neighbourhood(at.x, at.z, buckets)) {
+    if (!(reach <= unitReach_) || !insideCells(at.x, at.z)) {
         return searchEverything(unit);
     }
+    const std::vector<Unit>& units = *units_;
+    const std::vector<StaticObject>& statics = *statics_;
+    const auto count = static_cast<uint32_t>(units.size());
     const uint32_t self = indexOf(unit);
-    uint32_t best = firstUnitInGrid(unit, self, buckets);
+    const double x = at.x;
+    const double z = at.z;
+    const double unitBound = (double(reach) + unitReach_) * SLACK;
+    const double staticBound = (double(reach) + staticReach_) * SLACK;
+    uint32_t firstUnit = NONE;
+    uint32_t firstStatic = NONE;
+    visitNeighbours(at.x, at.z, [&](const Entry& entry) {
+        const uint32_t o = entry.index;
+        if (o < count) {
+            if (o >= firstUnit || o == self || farApart(entry.x, x, unitBound) ||
+                farApart(entry.z, z, unitBound)) {
+                return;
+            }
+            if (unit.overlaps(units[o])) {
+                firstUnit = o;
+            }
+            return;
+        }
+        // A unit that left its entry marks it NONE; static objects count only while no unit
+        // is touched.
+        if (o == NONE || firstUnit != NONE || o - count >= firstStatic ||
+            farApart(entry.x, x, staticBound) || farApart(entry.z, z, staticBound)) {
+            return;
+        }
+        if (unit.collidesWith(statics[o - count])) {
+            firstStatic = o - count;
+        }
+    });
     for (const uint32_t j : outsideUnits_) {
-        if (j < best && j != self && unit.overlaps((*units_)[j])) {
-            best = j;
+        if (j < firstUnit && j != self && unit.overlaps(units[j])) {
+            firstUnit = j;
         }
     }
-    if (best != NONE) {
-        return &(*units_)[best];
+    if (firstUnit != NONE) {
+        return &units[firstUnit];
     }
-    // Static objects count only when no unit is touched.
-    staticCells_.neighbourhood(at.x, at.z, buckets);
-    best = firstStaticInGrid(unit, buckets);
     for (const uint32_t k : outsideStatics_) {
-        if (k < best && unit.collidesWith((*statics_)[k])) {
-            best = k;
+        if (k < firstStatic && unit.collidesWith(statics[k])) {
+            firstStatic = k;
         }
     }
-    return best == NONE ? nullptr : &(*statics_)[best];
-}
-
-uint32_t ContactGrid::firstUnitInGrid(const Unit& unit, uint32_t self,
-                                      const uint32_t (&buckets)[9]) const {
-    const double x = unit.position.x;
-    const double z = unit.position.z;
-    const double bound = (double(std::fabs(unit.boundingRadius)) + unitReach_) * SLACK;
-    uint32_t best = NONE;
-    for (const uint32_t bucket : buckets) {
-        for (uint32_t j = unitHeads_[bucket]; j != NONE; j = unitEntries_[j].next) {
-            const UnitEntry& entry = unitEntries_[j];
-            if (j >= best || j == self || farApart(entry.x, x, bound) ||
-                farApart(entry.z, z, bound)) {
-                continue;
-            }
-            if (unit.overlaps((*units_)[j])) {
-                best = j;
-            }
-        }
-    }
-    return best;
-}
-
-uint32_t ContactGrid::firstStaticInGrid(const Unit& unit, const uint32_t (&buckets)[9]) const {
-    const double x = unit.position.x;
-    const double z = unit.position.z;
-    const double bound = (double(std::fabs(unit.boundingRadius)) + staticReach_) * SLACK;
-    uint32_t best = NONE;
-    for (const uint32_t bucket : buckets) {
-        const uint32_t end = staticStarts_[bucket + 1];
-        // A bucket lists its objects in list order: past the best found so far, nothing wins.
-        for (uint32_t e = staticStarts_[bucket]; e < end && staticEntries_[e].index < best; ++e) {
-            const StaticEntry& entry = staticEntries_[e];
-            if (farApart(entry.x, x, bound) || farApart(entry.z, z, bound)) {
-                continue;
-            }
-            if (unit.collidesWith((*statics_)[entry.index])) {
-                best = entry.index;
-            }
-        }
-    }
-    return best;
+    return firstStatic == NONE ? nullptr : &statics[firstStatic];
 }
 
 const SceneObject* ContactGrid::searchEverything(const Unit& unit) const {

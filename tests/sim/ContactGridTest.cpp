@@ -353,21 +353,33 @@ TEST(ContactGrid, ALaterUnitSeesWhereAnEarlierOneWentInTheSameStep) {
         ModelCache models;
         World world(models);
         world.contactSearch = search;
-        // Unit 0 drives at 7.5 straight at unit 1 and closes the gap from 1.68 to 1.605 in
-        // its own update; unit 1, moving sideways, is searched after that.
-        world.units.assign(2, Unit());
-        world.units[0].angles.y = 90.0f;
-        world.units[1].position = {1.68f, 0.0f, 0.0f};
-        for (int i = 0; i < 75; ++i) {
-            world.units[0].accelerate();
-        }
-        for (int i = 0; i < 50; ++i) {
-            world.units[1].accelerate();
+        // In each pair, the first unit drives at 7.5 straight at the second and closes the gap
+        // from 1.68 to 1.605 in its own update; the second, moving sideways, is searched after
+        // that. The pairs start at offsets across two units, so that some first units leave
+        // the cell they started the step in.
+        constexpr int PAIRS = 64;
+        for (int pair = 0; pair < PAIRS; ++pair) {
+            Unit driver;
+            driver.position = {pair * 0.03125f, 0.0f, pair * 20.0f};
+            driver.angles.y = 90.0f;
+            for (int i = 0; i < 75; ++i) {
+                driver.accelerate();
+            }
+            Unit target;
+            target.position = {driver.position.x + 1.68f, 0.0f, driver.position.z};
+            for (int i = 0; i < 50; ++i) {
+                target.accelerate();
+            }
+            world.units.push_back(driver);
+            world.units.push_back(target);
         }
         world.update(10);
-        EXPECT_TRUE(world.units[0].orders().empty()) << "no contact before it moved";
-        ASSERT_EQ(world.units[1].orders().size(), 1u);
-        EXPECT_EQ(world.units[1].orders().front().kind, OrderKind::Halt);
+        for (int pair = 0; pair < PAIRS; ++pair) {
+            EXPECT_TRUE(world.units[2 * pair].orders().empty()) << "no contact before it moved";
+            const OrderQueue& orders = world.units[2 * pair + 1].orders();
+            ASSERT_EQ(orders.size(), 1u) << "pair " << pair;
+            EXPECT_EQ(orders.front().kind, OrderKind::Halt);
+        }
     }
 }
 

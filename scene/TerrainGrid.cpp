@@ -16,14 +16,14 @@ constexpr float HEIGHT_PER_STEP = 3.0518509e-05f;
 // The terrain's own generator, seeded afresh by every build so that equal sizes give equal
 // terrain. Values from 0 to 32767.
 class TerrainRandom {
-  public:
+public:
     explicit TerrainRandom(uint32_t seed) : state_(seed) {}
     int next() {
         state_ = state_ * 214013u + 2531011u;
         return static_cast<int>((state_ >> 16) & 0x7FFF);
     }
 
-  private:
+private:
     uint32_t state_;
 };
 
@@ -62,7 +62,23 @@ TerrainGrid TerrainGrid::build(unsigned width, unsigned depth, float spacing) {
                 static_cast<float>(x), static_cast<float>(height), static_cast<float>(z)};
         }
     }
+    // Every moving unit asks for a normal in every step; the cells never change.
+    if (width >= 2 && depth >= 2) {
+        grid.normals_.reserve(std::size_t{width - 1} * (depth - 1));
+        for (unsigned i = 0; i + 1 < width; ++i) {
+            for (unsigned k = 0; k + 1 < depth; ++k) {
+                grid.normals_.push_back(grid.cellNormal(i, k));
+            }
+        }
+    }
     return grid;
+}
+
+Vector3 TerrainGrid::cellNormal(unsigned i, unsigned k) const {
+    const Vector3& p00 = points_[std::size_t{i} * depth_ + k];
+    const Vector3& p10 = points_[std::size_t{i + 1} * depth_ + k];
+    const Vector3& p01 = points_[std::size_t{i} * depth_ + k + 1];
+    return (p00 - p10).unitNormal(p00 - p01);
 }
 
 Vector3 TerrainGrid::normalAt(float x, float z) const {
@@ -71,10 +87,7 @@ Vector3 TerrainGrid::normalAt(float x, float z) const {
     }
     const unsigned i = cellIndex(double(x) / spacing_ + width_ / 2, width_);
     const unsigned k = cellIndex(double(z) / spacing_ + depth_ / 2, depth_);
-    const Vector3& p00 = points_[std::size_t{i} * depth_ + k];
-    const Vector3& p10 = points_[std::size_t{i + 1} * depth_ + k];
-    const Vector3& p01 = points_[std::size_t{i} * depth_ + k + 1];
-    return (p00 - p10).unitNormal(p00 - p01);
+    return normals_[std::size_t{i} * (depth_ - 1) + k];
 }
 
 }  // namespace zelmor

@@ -24,7 +24,11 @@ public:
     float spacing() const { return spacing_; }
 
 private:
+    // Each cell's normal, worked out once by build: cell (i, k) is at index i * (depth - 1) + k.
+    Vector3 cellNormal(unsigned i, unsigned k) const;
+
     std::vector<Vector3> points_;
+    std::vector<Vector3> normals_;
     unsigned width_ = 0;
     unsigned depth_ = 0;
     float spacing_ = 4.0f;

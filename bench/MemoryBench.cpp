@@ -15,10 +15,14 @@ namespace zelmor::bench {
 namespace {
 
 double heapBytes() {
-    return static_cast<double>(mallinfo2().uordblks);
+    const struct mallinfo2 heap = mallinfo2();
+    // Large blocks (the unit list itself) are mapped, not carved from the heap.
+    return static_cast<double>(heap.uordblks + heap.hblkhd);
 }
 
+// Freed heap pages go back to the system first, so that only what is in use counts.
 double residentBytes() {
+    malloc_trim(0);
     long pages = 0;
     long resident = 0;
     std::ifstream("/proc/self/statm") >> pages >> resident;

@@ -144,39 +144,36 @@ void ContactGrid::build(const std::vector<Unit>& units, const std::vector<Static
 
 void ContactGrid::sortIn() {
     const auto count = static_cast<uint32_t>(units_->size());
-    starts_.assign((std::size_t(mask_ + 1) << shift_) + 1, 0);
+    const std::size_t bucketCount = std::size_t(mask_ + 1) << shift_;
+    starts_.assign(bucketCount + 1, 0);
     outsideUnits_.clear();
     outsideStatics_.clear();
     for (uint32_t o = 0; o < places_.size(); ++o) {
         if (buckets_[o] != NONE) {
-            ++starts_[buckets_[o] + 1];
+            ++starts_[buckets_[o]];
         } else if (o < count) {
             outsideUnits_.push_back(o);
         } else {
             outsideStatics_.push_back(o - count);
         }
     }
-    for (std::size_t b = 1; b < starts_.size(); ++b) {
+    // Each start becomes its bucket's end, and filling from the last object backwards moves it
+    // back to its bucket's start, leaving each bucket in list order.
+    for (std::size_t b = 1; b <= bucketCount; ++b) {
         starts_[b] += starts_[b - 1];
     }
-    entries_.resize(starts_.back());
+    entries_.resize(starts_[bucketCount]);
     unitSlots_.assign(count, NONE);
-    // Filled in list order, so each bucket lists its objects in list order. Each start moves
-    // on to the next bucket's start while its bucket fills; they are shifted back afterwards.
-    for (uint32_t o = 0; o < places_.size(); ++o) {
+    for (auto o = static_cast<uint32_t>(places_.size()); o-- > 0;) {
         if (buckets_[o] == NONE) {
             continue;
         }
-        const uint32_t slot = starts_[buckets_[o]]++;
+        const uint32_t slot = --starts_[buckets_[o]];
         entries_[slot] = {places_[o].x, places_[o].z, o};
         if (o < count) {
             unitSlots_[o] = slot;
         }
     }
-    for (std::size_t b = starts_.size() - 1; b > 0; --b) {
-        starts_[b] = starts_[b - 1];
-    }
-    starts_[0] = 0;
 }
 
 template <class Visit>

@@ -17,7 +17,7 @@
 namespace zelmor {
 
 // How the tick finds the units and static objects that a moving unit touches. Both find exactly
-// the same contacts; AllPairs is the plain reference search.
+// the same contacts; AllPairs is the plain reference search, Grid the default.
 enum class ContactSearch { AllPairs, Grid };
 
 // The whole scene. Its object lists are filled only while the SceneFile is read, so the
@@ -35,7 +35,7 @@ public:
     Light light;
     TerrainGrid terrain;
     ModelCache* models;  // non-owning
-    ContactSearch contactSearch = ContactSearch::AllPairs;
+    ContactSearch contactSearch = ContactSearch::Grid;
     ContactGrid contactGrid;  // the tick's index of the units, rebuilt at each step
 
     // terrain = TerrainGrid::build(10, 10, 5.0).

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "sim/UnitFile.h"
 
@@ -27,11 +28,11 @@ constexpr double TURN_FINISH = 1.0;  // degrees: a smaller remainder is closed a
 
 constexpr char SELECTION_MARKER[] = "SELECTOR";
 
-// Where moving for seconds at speed along heading (degrees) leads; the height stays.
-Vector3 movedAlong(const Vector3& from, float heading, float speed, double seconds) {
-    const double a = heading * PI_APPROX * ONE_180TH;
-    return {static_cast<float>(from.x + std::sin(a) * speed * seconds), from.y,
-            static_cast<float>(from.z + std::cos(a) * speed * seconds)};
+// Where moving for seconds at speed along a heading with the given sine and cosine leads; the
+// height stays.
+Vector3 movedAlong(const Vector3& from, double sin, double cos, float speed, double seconds) {
+    return {static_cast<float>(from.x + sin * speed * seconds), from.y,
+            static_cast<float>(from.z + cos * speed * seconds)};
 }
 
 float secondsOf(int ms) {
@@ -124,8 +125,19 @@ bool Unit::overlaps(const Unit& other) const {
     return SceneObject::collidesWith(other);
 }
 
+const Unit::Direction& Unit::directionOf(float heading) const {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &heading, sizeof bits);
+    if (bits != direction_.headingBits) {
+        const double a = heading * PI_APPROX * ONE_180TH;
+        direction_ = {bits, std::sin(a), std::cos(a)};
+    }
+    return direction_;
+}
+
 Vector3 Unit::nextPosition(int ms) const {
-    return movedAlong(position, angles.y, speed_, secondsOf(ms));
+    const Direction& direction = directionOf(angles.y);
+    return movedAlong(position, direction.sin, direction.cos, speed_, secondsOf(ms));
 }
 
 void Unit::update(int ms) {
@@ -137,7 +149,8 @@ void Unit::update(int ms) {
 }
 
 void Unit::move(double seconds) {
-    position = movedAlong(position, angles.y, speed_, seconds);
+    const Direction& direction = directionOf(angles.y);
+    position = movedAlong(position, direction.sin, direction.cos, speed_, seconds);
     speed_ = static_cast<float>(speed_ - speed_ * FRICTION);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -60,7 +61,18 @@ private:
     void move(double seconds);
     void drawSelectionMarker() const;
 
+    // The sine and cosine of a heading, with the bits of the heading they belong to.
+    struct Direction {
+        uint32_t headingBits = 0;  // heading 0
+        double sin = 0.0;
+        double cos = 1.0;
+    };
+    // The tick asks where the unit would go and the unit then moves along the same heading in
+    // most steps: the last direction is kept, which halves the sin and cos a unit costs.
+    const Direction& directionOf(float heading) const;
+
     float speed_ = 0.0f;
+    mutable Direction direction_;
     OrderQueue orders_;
     // std::string compares as unsigned bytes, so the parts draw in byte order of their names.
     std::map<std::string, SceneObject> parts_;

@@ -193,6 +193,9 @@ void ContactGrid::visitNeighbours(float x, float z, Visit&& visit) const {
 }
 
 void ContactGrid::moved(std::size_t index) {
+    if (index >= unitSlots_.size()) {
+        return;
+    }
     const uint32_t slot = unitSlots_[index];
     // A unit outside the cells stays in the outside list until the next build.
     if (slot == NONE) {
@@ -223,6 +226,10 @@ uint32_t ContactGrid::indexOf(const Unit& unit) const {
 }
 
 const SceneObject* ContactGrid::findContact(const Unit& unit) const {
+    // Nothing built yet: nothing to touch.
+    if (units_ == nullptr) {
+        return nullptr;
+    }
     const Vector3& at = unit.position;
     const float reach = std::fabs(unit.boundingRadius);
     // A unit that the cells cannot place, or whose reach they do not cover, looks everywhere.

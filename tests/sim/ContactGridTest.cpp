@@ -289,6 +289,8 @@ TEST(ContactGrid, UnitsFollowedAsTheyMoveWithinAStep) {
     world.units.assign(2, unit);
     world.units[1].position = {30.0f, 0.0f, 0.0f};
     ContactGrid grid;
+    EXPECT_EQ(grid.findContact(world.units[0]), nullptr) << "nothing built yet";
+    grid.moved(0);
     grid.build(world.units, world.staticObjects);
     EXPECT_EQ(grid.findContact(world.units[1]), nullptr);
     // Unit 0 moves many cells away, next to unit 1, without a new build.

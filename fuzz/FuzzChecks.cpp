@@ -67,6 +67,20 @@ void requireSame(const Unit& a, const Unit& b) {
     }
 }
 
+void requireSameUnits(const World& a, const World& b) {
+    require(a.units.size() == b.units.size(), "same number of units");
+    for (std::size_t i = 0; i < a.units.size(); ++i) {
+        const Unit& x = a.units[i];
+        const Unit& y = b.units[i];
+        require(sameBits(x.position, y.position), "same unit positions");
+        require(sameBits(x.angles, y.angles), "same unit angles");
+        const float xs = x.speed();
+        const float ys = y.speed();
+        require(std::memcmp(&xs, &ys, sizeof xs) == 0, "same unit speeds");
+        require(x.orders().size() == y.orders().size(), "same number of orders");
+    }
+}
+
 void exercise(World& world) {
     std::vector<Unit>& units = world.units;
     for (std::size_t i = 0; i < units.size(); ++i) {

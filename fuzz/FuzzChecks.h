@@ -23,5 +23,7 @@ void requireSame(const Unit& a, const Unit& b);
 // Gives every unit orders towards the others and runs the tick and the visibility test for a
 // while, so that whatever positions a file gave reach the arithmetic the program runs on them.
 void exercise(World& world);
+// The same units in the same places, headings and speeds, bit for bit.
+void requireSameUnits(const World& a, const World& b);
 
 }  // namespace zelmor::fuzz

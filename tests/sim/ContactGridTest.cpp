@@ -22,21 +22,13 @@ constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
 // FNV-1a over the bits of everything the tick may change in a unit.
 class StateHash {
 public:
-    void add(const void* bytes, std::size_t size) {
-        const auto* byte = static_cast<const unsigned char*>(bytes);
-        for (std::size_t i = 0; i < size; ++i) {
-            value_ = (value_ ^ byte[i]) * 1099511628211ull;
+    template <class Value>
+    void add(const Value& value) {
+        unsigned char bytes[sizeof value];
+        std::memcpy(bytes, &value, sizeof value);
+        for (const unsigned char byte : bytes) {
+            value_ = (value_ ^ byte) * 1099511628211ull;
         }
-    }
-    void add(float f) {
-        uint32_t bits = 0;
-        std::memcpy(&bits, &f, sizeof bits);
-        add(&bits, sizeof bits);
-    }
-    void add(const Vector3& v) {
-        add(v.x);
-        add(v.y);
-        add(v.z);
     }
     uint64_t value() const { return value_; }
 
@@ -60,10 +52,9 @@ uint64_t unitHash(const World& world, const Unit& unit) {
     hash.add(unit.angles);
     hash.add(unit.speed());
     for (const Order& order : unit.orders()) {
-        hash.add(&order.kind, sizeof order.kind);
+        hash.add(order.kind);
         hash.add(order.point);
-        const int64_t target = targetIndex(world, order.target);
-        hash.add(&target, sizeof target);
+        hash.add(targetIndex(world, order.target));
     }
     return hash.value();
 }

@@ -77,7 +77,8 @@ TEST(OrderQueue, CopiesAreIndependentAndCompareByContents) {
         OrderQueue assigned{Order::halt(), Order::halt(), Order::halt(), Order::halt()};
         assigned = original;
         EXPECT_EQ(assigned, original);
-        assigned = assigned;
+        const OrderQueue& same = assigned;
+        assigned = same;
         EXPECT_EQ(assigned, original) << "assigning to itself keeps the orders";
     }
     EXPECT_EQ((OrderQueue{numbered(1), numbered(2)}), (OrderQueue{numbered(1), numbered(2)}));

@@ -38,7 +38,7 @@ std::string FieldScene::text(int units, int statics) {
     return out.str();
 }
 
-std::unique_ptr<World> FieldScene::make(ModelCache& models, MemoryFiles& files, int units,
+std::unique_ptr<World> FieldScene::make(ModelCache& models, MemoryFileSource& files, int units,
                                         int statics) {
     files.add("wdf/field.wdf", text(units, statics));
     auto world = std::make_unique<World>(models);

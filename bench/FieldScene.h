@@ -22,7 +22,7 @@ public:
     // the lanes, a camera above the field looking at its middle, the light at the camera.
     static std::string text(int units, int statics);
     // A world with terrain, filled from text(units, statics) read from files.
-    static std::unique_ptr<World> make(ModelCache& models, MemoryFiles& files, int units,
+    static std::unique_ptr<World> make(ModelCache& models, MemoryFileSource& files, int units,
                                        int statics);
     // Orders every unit to a point 100,000 units ahead in its lane.
     static void orderAcross(World& world);

@@ -20,7 +20,7 @@ namespace {
 // memory: the model list, the models, the unit files and the scene itself.
 void loadScene(benchmark::State& state) {
     const int objects = static_cast<int>(state.range(0));
-    MemoryFiles files = MemoryFiles::bundled();
+    MemoryFileSource files = bundledFiles();
     files.add("wdf/generated.wdf", FieldScene::text(objects / 4, objects - objects / 4));
     for (auto _ : state) {
         state.PauseTiming();

@@ -32,7 +32,7 @@ double residentBytes() {
 void unitMemory(benchmark::State& state) {
     const int units = static_cast<int>(state.range(0));
     ModelCache models;
-    MemoryFiles files = MemoryFiles::bundled();
+    MemoryFileSource files = bundledFiles();
     files.add("wdf/field.wdf", FieldScene::text(units, 0));
     // The meshes are shared by every unit: they are loaded before counting starts.
     models.preload("models.lst", ReadContext{&files, nullptr});

@@ -6,9 +6,9 @@
 
 namespace zelmor::bench {
 
-MemoryFiles MemoryFiles::bundled() {
+MemoryFileSource bundledFiles() {
     namespace fs = std::filesystem;
-    MemoryFiles files;
+    MemoryFileSource files;
     const fs::path root = ZELMOR_DATA_DIR;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file() || entry.path().extension() == ".log") {
@@ -20,14 +20,6 @@ MemoryFiles MemoryFiles::bundled() {
         files.add(fs::relative(entry.path(), root).generic_string(), bytes.str());
     }
     return files;
-}
-
-std::unique_ptr<std::istream> MemoryFiles::open(const std::string& path) const {
-    const auto found = files_.find(path);
-    if (found == files_.end()) {
-        return nullptr;
-    }
-    return std::make_unique<std::istringstream>(found->second);
 }
 
 }  // namespace zelmor::bench

@@ -85,7 +85,7 @@ void drawFrames(benchmark::State& state, World& world) {
 
 void bundledScene(benchmark::State& state) {
     ModelCache models;
-    MemoryFiles files = MemoryFiles::bundled();
+    MemoryFileSource files = bundledFiles();
     World world(models);
     world.initTerrain();
     world.loadScene("wdf/test.wdf", ReadContext{&files, nullptr});
@@ -95,7 +95,7 @@ BENCHMARK(bundledScene)->Name("RenderFrame/bundled")->Unit(benchmark::kMilliseco
 
 void unitField(benchmark::State& state) {
     ModelCache models;
-    MemoryFiles files = MemoryFiles::bundled();
+    MemoryFileSource files = bundledFiles();
     auto world = FieldScene::make(models, files, 1000, 0);
     drawFrames(state, *world);
 }

@@ -22,7 +22,7 @@ constexpr int ALL_PAIRS_LIMIT = 10000;
 // times: the last field built is kept and driven on by whichever search comes next.
 World& field(int units) {
     static ModelCache models;
-    static MemoryFiles files = MemoryFiles::bundled();
+    static MemoryFileSource files = bundledFiles();
     static std::unique_ptr<World> world;
     static int size = -1;
     if (size != units) {

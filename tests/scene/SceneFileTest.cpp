@@ -2,52 +2,30 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "scene/MemoryFileSource.h"
 #include "scene/World.h"
+#include "tests/support/RecordedReports.h"
 
 namespace zelmor {
 namespace {
 
-// Files held in memory, so a scene can name model lists and unit files without touching disk.
-class MemoryFiles : public FileSource {
-public:
-    std::map<std::string, std::string> files;
-    std::unique_ptr<std::istream> open(const std::string& path) const override {
-        const auto found = files.find(path);
-        if (found == files.end()) {
-            return nullptr;
-        }
-        return std::make_unique<std::istringstream>(found->second);
-    }
-};
-
-struct HeardReports : ReadReport {
-    std::vector<std::string> lines;
-    void report(const std::string& file, std::streamoff offset, Kind kind,
-                const std::string& message) override {
-        lines.push_back(file + "@" + std::to_string(offset) +
-                        (kind == Kind::Note ? " note " : " ") + message);
-    }
-};
-
 class SceneFileTest : public testing::Test {
 protected:
     SceneFileTest() {
-        disk.files["tri.mdl"] = "v 3 0 0 0 1 0 0 0 1 0 i 3 0 1 2 p 4 x";
-        disk.files["models.lst"] = "barn tri.mdl arn tri.mdl hull tri.mdl";
-        disk.files["tank.unit"] = "m hull a hull p 0 1 0 a turret x";
+        disk.add("tri.mdl", "v 3 0 0 0 1 0 0 0 1 0 i 3 0 1 2 p 4 x");
+        disk.add("models.lst", "barn tri.mdl arn tri.mdl hull tri.mdl");
+        disk.add("tank.unit", "m hull a hull p 0 1 0 a turret x");
     }
     void load(const std::string& text, ReadReport* report = nullptr) {
         std::istringstream in(text);
         world.loadScene(in, "scene.wdf", ReadContext{&disk, report});
     }
 
-    MemoryFiles disk;
+    MemoryFileSource disk;
     ModelCache models;
     World world{models};
 };
@@ -130,8 +108,8 @@ TEST_F(SceneFileTest, RecordsAfterXOrAfterAnUnreadableRecordAreNotCarriedOut) {
 }
 
 TEST_F(SceneFileTest, AScenePathThatCannotBeOpenedAddsNothing) {
-    disk.files["scene.wdf"] = "m models.lst b barn u tank.unit";
-    HeardReports heard;
+    disk.add("scene.wdf", "m models.lst b barn u tank.unit");
+    test::RecordedReports heard;
     world.loadScene("nowhere.wdf", ReadContext{&disk, &heard});
     EXPECT_TRUE(world.staticObjects.empty());
     EXPECT_EQ(heard.lines,
@@ -143,7 +121,7 @@ TEST_F(SceneFileTest, AScenePathThatCannotBeOpenedAddsNothing) {
 }
 
 TEST_F(SceneFileTest, ReportsGiveTheOffsetOfEachProblem) {
-    HeardReports heard;
+    test::RecordedReports heard;
     load("Z b ghost u lost.unit p 1 2 x", &heard);
     load("c 1 2", &heard);
     load("l x\nb late", &heard);

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "scene/MemoryFileSource.h"
 #include "tests/support/TestFiles.h"
 
 namespace zelmor {
@@ -19,33 +18,20 @@ using Lines = std::vector<std::string>;
 constexpr char SCENE[] = "wdf/test.wdf";
 constexpr char TRIANGLE[] = "v 3 0 0 0 1 0 0 0 1 0\ni 3 0 1 2\np 4\nx\n";
 
-// A scene's files held in memory, looked up exactly as named.
-class MemoryFiles : public FileSource {
-public:
-    std::map<std::string, std::string> files;
-    std::unique_ptr<std::istream> open(const std::string& path) const override {
-        const auto found = files.find(path);
-        if (found == files.end()) {
-            return nullptr;
-        }
-        return std::make_unique<std::istringstream>(found->second);
-    }
-};
-
 class ZelmorCheckTest : public testing::Test {
 protected:
     ZelmorCheckTest() {
-        disk.files["models.lst"] = "hull tri.mdl\nturret tri.mdl\n";
-        disk.files["tri.mdl"] = TRIANGLE;
-        disk.files["tank.unit"] = "m hull a hull\nm turret p 0 1 0 a turret\nx\n";
+        disk.add("models.lst", "hull tri.mdl\nturret tri.mdl\n");
+        disk.add("tri.mdl", TRIANGLE);
+        disk.add("tank.unit", "m hull a hull\nm turret p 0 1 0 a turret\nx\n");
     }
     // Runs the check on scene text; true when it found no problem.
     bool check(const std::string& scene) {
-        disk.files[SCENE] = scene;
+        disk.add(SCENE, scene);
         return checker.run(SCENE);
     }
 
-    MemoryFiles disk;
+    MemoryFileSource disk;
     SceneCheck checker{disk};
 };
 
@@ -68,8 +54,8 @@ TEST_F(ZelmorCheckTest, TextAfterTheEndIsANoteAndStillClean) {
 
 // Files that are missing or empty are shown where the scene names them.
 TEST_F(ZelmorCheckTest, SceneProblemsAtTheirLineAndColumn) {
-    disk.files["empty.unit"] = "p 0 1 0\nx\n";
-    disk.files["bare.unit"] = "m nothing a body\nx\n";
+    disk.add("empty.unit", "p 0 1 0\nx\n");
+    disk.add("bare.unit", "m nothing a body\nx\n");
     EXPECT_FALSE(
         check("m models.lst\n"
               "m none.lst\n"
@@ -108,7 +94,7 @@ TEST_F(ZelmorCheckTest, NumbersThatCannotBeReadAndRecordsCutShort) {
               Lines{"wdf/test.wdf:2:1: record 'c' cut short by the end of the file"});
     EXPECT_EQ(messagesOf("m models.lst\nb"),
               Lines{"wdf/test.wdf:2:1: record 'b' cut short by the end of the file"});
-    disk.files["nan.unit"] = "m hull\np 0 nan 0\na body\n";
+    disk.add("nan.unit", "m hull\np 0 nan 0\na body\n");
     EXPECT_EQ(messagesOf("m models.lst u nan.unit"),
               (Lines{
                   "nan.unit:2:5: number could not be read; reading ends here",
@@ -117,16 +103,16 @@ TEST_F(ZelmorCheckTest, NumbersThatCannotBeReadAndRecordsCutShort) {
 }
 
 TEST_F(ZelmorCheckTest, ModelListAndModelFileProblems) {
-    disk.files["models.lst"] =
-        "hull tri.mdl\n"
-        "far far.mdl\n"
-        "odd odd.mdl\n"
-        "gone gone.mdl\n"
-        "bad bad.mdl\n"
-        "lone\n";
-    disk.files["far.mdl"] = "v 3 0 0 0 1 0 0 0 1 0\ni 3 0 1 3\np 4\nx\n";
-    disk.files["odd.mdl"] = "v 1 0 0 0\no 1 2 3 4\nv 2 0 0 0 1 1 1\ni 2 0 1\nx\n";
-    disk.files["bad.mdl"] = "v 1 0 0 0 q\ni 2 0 -\n";
+    disk.add("models.lst",
+             "hull tri.mdl\n"
+             "far far.mdl\n"
+             "odd odd.mdl\n"
+             "gone gone.mdl\n"
+             "bad bad.mdl\n"
+             "lone\n");
+    disk.add("far.mdl", "v 3 0 0 0 1 0 0 0 1 0\ni 3 0 1 3\np 4\nx\n");
+    disk.add("odd.mdl", "v 1 0 0 0\no 1 2 3 4\nv 2 0 0 0 1 1 1\ni 2 0 1\nx\n");
+    disk.add("bad.mdl", "v 1 0 0 0 q\ni 2 0 -\n");
     EXPECT_FALSE(check("m models.lst\nx\n"));
     EXPECT_EQ(checker.messages(), (Lines{
                                       "far.mdl:2:1: index 3 at or above the vertex count 3",

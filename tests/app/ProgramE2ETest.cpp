@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,19 +17,10 @@ using namespace std::chrono_literals;
 using test::ProgramRun;
 using test::Screenshot;
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
-
 // The real program in an empty folder (so an empty scene over the green field) on its own X
 // server.
 class Program : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { ASSERT_TRUE(x.running()) << "Xvfb did not start"; }
 
     // Starts zelmor and waits until its window is there and a frame-rate line was written.
@@ -44,11 +34,9 @@ class Program : public ::testing::Test {
         }
         ASSERT_NE(window, 0u) << run->standardError();
     }
-    std::vector<std::string> glLog() const {
-        return lines(test::readWholeFile(folder.path() / "gl.log"));
-    }
+    std::vector<std::string> glLog() const { return test::readLines(folder.path() / "gl.log"); }
     std::vector<std::string> fpsLines() const {
-        return lines(test::readWholeFile(folder.path() / "zelmorGL.log"));
+        return test::readLines(folder.path() / "zelmorGL.log");
     }
     int xdotool(const std::vector<std::string>& arguments) {
         std::vector<std::string> command{"xdotool"};

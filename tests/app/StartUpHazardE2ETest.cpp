@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -22,15 +21,6 @@ namespace {
 using namespace std::chrono_literals;
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
-std::vector<std::string> linesOf(const std::filesystem::path& file) {
-    std::vector<std::string> result;
-    std::istringstream in(test::readWholeFile(file));
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
-}
-
 // Starts zelmor without a display in the given environment and expects it to give up at once
 // with the message.
 void expectRefusal(const Environment& environment, const std::string& message) {
@@ -41,7 +31,8 @@ void expectRefusal(const Environment& environment, const std::string& message) {
     EXPECT_EQ(*code, 1);
     EXPECT_NE(run.standardError().find("Error: " + message), std::string::npos)
         << run.standardError();
-    EXPECT_EQ(linesOf(folder.path() / "gl.log"), std::vector<std::string>{"Start OpenGL Init"});
+    EXPECT_EQ(test::readLines(folder.path() / "gl.log"),
+              std::vector<std::string>{"Start OpenGL Init"});
 }
 
 TEST(StartUpHazard, AVideoDriverWithoutGlCannotCreateTheWindow) {
@@ -68,12 +59,12 @@ TEST(StartUpHazard, AbsentGlStringsAreLeftOutAndTheProgramRuns) {
     const auto fpsLog = folder.path() / "zelmorGL.log";
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (std::chrono::steady_clock::now() < deadline && run.running() &&
-           linesOf(fpsLog).size() < 2) {
+           test::readLines(fpsLog).size() < 2) {
         std::this_thread::sleep_for(100ms);
     }
     ASSERT_TRUE(run.running()) << run.standardError();
-    EXPECT_GE(linesOf(fpsLog).size(), 2u);
-    const auto log = linesOf(folder.path() / "gl.log");
+    EXPECT_GE(test::readLines(fpsLog).size(), 2u);
+    const auto log = test::readLines(folder.path() / "gl.log");
     ASSERT_GE(log.size(), 10u);
     EXPECT_EQ(log[2].rfind("OpenGL Version: 3.2 (Core Profile)", 0), 0u) << log[2];
     EXPECT_EQ(log[4], "OpenGL Extensions: ");

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "scene/ModelCache.h"
-#include "scene/ReadReport.h"
 #include "scene/World.h"
 #include "sim/Unit.h"
+#include "tests/support/RecordedReports.h"
 #include "tests/support/TestFiles.h"
 
 namespace zelmor {
@@ -31,18 +31,6 @@ std::filesystem::path dataDir() {
     return std::filesystem::path(ZELMOR_SOURCE_DIR) / "data";
 }
 
-// Every problem a reader met: a stray letter or a cut record in our files would land here.
-class ProblemLog : public ReadReport {
-public:
-    void report(const std::string& file, std::streamoff offset, Kind kind,
-                const std::string& message) override {
-        if (kind == Kind::Problem) {
-            problems.push_back(file + "@" + std::to_string(offset) + ": " + message);
-        }
-    }
-    std::vector<std::string> problems;
-};
-
 class BundledScene : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -52,7 +40,8 @@ protected:
     }
 
     test::ScopedWorkingDirectory workingDirectory{dataDir()};
-    ProblemLog log;
+    // Every problem a reader met: a stray letter or a cut record in our files would land here.
+    test::RecordedReports log;
     ModelCache cache;
     World world{cache};
 };

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/RecordedReports.h"
 #include "tests/support/TestFiles.h"
 
 namespace zelmor {
@@ -88,26 +89,17 @@ TEST_F(ModelCacheTest, MissingFilesAndOddWords) {
     EXPECT_EQ(cache.size(), 2u);
 }
 
-class RecordingReport : public ReadReport {
-public:
-    void report(const std::string& file, std::streamoff offset, Kind,
-                const std::string& message) override {
-        heard.push_back(file + "@" + std::to_string(offset) + ": " + message);
-    }
-    std::vector<std::string> heard;
-};
-
 TEST_F(ModelCacheTest, ReportsWhatTheListCannotDeliver) {
     dir.write("bad.mdl", "v 1 0 0 0 q x");
     dir.write("list.txt", "gone missing.mdl bad bad.mdl lonely");
-    RecordingReport report;
+    test::RecordedReports report;
     cache.preload("list.txt", ReadContext{&FileSource::disk(), &report});
     cache.preload("nowhere.txt", ReadContext{&FileSource::disk(), &report});
-    EXPECT_EQ(report.heard, (std::vector<std::string>{
-                                "list.txt@5: cannot open model file missing.mdl",
-                                "bad.mdl@10: skipped 'q': not a record letter",
-                                "list.txt@29: model name without a path",
-                                "nowhere.txt@-1: cannot open the model list",
+    EXPECT_EQ(report.lines, (std::vector<std::string>{
+                                "list.txt@5 cannot open model file missing.mdl",
+                                "bad.mdl@10 skipped 'q': not a record letter",
+                                "list.txt@29 model name without a path",
+                                "nowhere.txt@-1 cannot open the model list",
                             }));
 }
 

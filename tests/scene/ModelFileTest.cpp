@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/RecordedReports.h"
 #include "tests/support/TestFiles.h"
 
 namespace zelmor {
@@ -19,22 +20,6 @@ Mesh readText(const std::string& text) {
 std::vector<float> triangle() {
     return {0, 0, 0, 1, 0, 0, 0, 1, 0};
 }
-
-struct Heard {
-    std::string file;
-    std::streamoff offset;
-    ReadReport::Kind kind;
-    std::string message;
-};
-
-class RecordingReport : public ReadReport {
-public:
-    void report(const std::string& file, std::streamoff offset, Kind kind,
-                const std::string& message) override {
-        heard.push_back({file, offset, kind, message});
-    }
-    std::vector<Heard> heard;
-};
 
 TEST(ModelFile, ReadsARedTriangle) {
     const Mesh mesh = readText("v 3 0 0 0 1 0 0 0 1 0\ni 3 0 1 2\np 4\nc 1 0 0 1\nx\n");
@@ -177,36 +162,22 @@ TEST(ModelFile, IndicesAtOrAboveTheVertexCountMakeAMeshThatDrawsNothing) {
 }
 
 TEST(ModelFile, ReportsWhatItSkipsCutsShortOrCannotUse) {
-    RecordingReport report;
+    test::RecordedReports report;
     // Offsets: "q" 0, the "i" record 12, the second "v" record 30, "junk" 48.
     std::istringstream in("q v 1 0 0 0 i 2 0 5 o 1 2 3 4 v 2 0 0 0 1 1 1 x junk");
-    const Mesh mesh = readModelFile(in, "m.txt", &report);
-    EXPECT_EQ(mesh.vertexCount(), 2u);
-    ASSERT_EQ(report.heard.size(), 4u);
-    EXPECT_EQ(report.heard[0].file, "m.txt");
-    EXPECT_EQ(report.heard[0].offset, 0);
-    EXPECT_EQ(report.heard[0].message, "skipped 'q': not a record letter");
-    EXPECT_EQ(report.heard[1].kind, ReadReport::Kind::Note);
-    EXPECT_EQ(report.heard[1].offset, 48);
-    EXPECT_EQ(report.heard[1].message, "text after x is never read");
-    EXPECT_EQ(report.heard[2].offset, 12);
-    EXPECT_EQ(report.heard[2].message, "index 5 at or above the vertex count 2");
-    EXPECT_EQ(report.heard[3].offset, 30);
-    EXPECT_EQ(report.heard[3].message, "vertex colours do not match the vertices");
-
-    RecordingReport cut;
+    EXPECT_EQ(readModelFile(in, "m.txt", &report).vertexCount(), 2u);
     std::istringstream shortFile("c 1 0");
-    readModelFile(shortFile, "c.txt", &cut);
-    ASSERT_EQ(cut.heard.size(), 1u);
-    EXPECT_EQ(cut.heard[0].offset, 0);
-    EXPECT_EQ(cut.heard[0].message, "'c' record cut short by the end of the file");
-
-    RecordingReport bad;
+    readModelFile(shortFile, "c.txt", &report);
     std::istringstream badFile("v 1 0 0 -");
-    readModelFile(badFile, "b.txt", &bad);
-    ASSERT_EQ(bad.heard.size(), 1u);
-    EXPECT_EQ(bad.heard[0].offset, 8);
-    EXPECT_EQ(bad.heard[0].message, "unreadable number in 'v' record");
+    readModelFile(badFile, "b.txt", &report);
+    EXPECT_EQ(report.lines, (std::vector<std::string>{
+                                "m.txt@0 skipped 'q': not a record letter",
+                                "m.txt@48 note text after x is never read",
+                                "m.txt@12 index 5 at or above the vertex count 2",
+                                "m.txt@30 vertex colours do not match the vertices",
+                                "c.txt@0 'c' record cut short by the end of the file",
+                                "b.txt@8 unreadable number in 'v' record",
+                            }));
 }
 
 TEST(ModelFile, LoadsFromDiskAndAMissingFileGivesAnEmptyMesh) {

@@ -7,19 +7,11 @@
 #include <vector>
 
 #include "sim/Unit.h"
+#include "tests/support/RecordedReports.h"
 #include "tests/support/TestFiles.h"
 
 namespace zelmor {
 namespace {
-
-struct HeardReports : ReadReport {
-    std::vector<std::string> lines;
-    void report(const std::string& file, std::streamoff offset, Kind kind,
-                const std::string& message) override {
-        lines.push_back(file + "@" + std::to_string(offset) +
-                        (kind == Kind::Note ? " note " : " ") + message);
-    }
-};
 
 class UnitFileTest : public testing::Test {
 protected:
@@ -88,7 +80,7 @@ TEST_F(UnitFileTest, ReadingEndsAtXTheEndOfTheInputOrAMalformedNumber) {
 }
 
 TEST_F(UnitFileTest, AFileThatCannotBeOpenedGivesAUnitWithoutParts) {
-    HeardReports heard;
+    test::RecordedReports heard;
     const Unit unit("no/such/file.unit", models, ReadContext{&FileSource::disk(), &heard});
     EXPECT_TRUE(unit.parts().empty());
     EXPECT_EQ(unit.boundingRadius, Unit::UNIT_RADIUS);
@@ -101,7 +93,7 @@ TEST_F(UnitFileTest, AFileThatCannotBeOpenedGivesAUnitWithoutParts) {
 }
 
 TEST_F(UnitFileTest, ReportsGiveTheOffsetOfWhatWasSkippedMissingOrUnreadable) {
-    HeardReports heard;
+    test::RecordedReports heard;
     read("Q m ghost a one p 1 y", &heard);
     read("p 1 2", &heard);
     read("m hull a one x\n a two", &heard);

@@ -44,4 +44,13 @@ std::string readWholeFile(const std::filesystem::path& path) {
     return text.str();
 }
 
+std::vector<std::string> readLines(const std::filesystem::path& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(readWholeFile(path));
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 }  // namespace zelmor::test

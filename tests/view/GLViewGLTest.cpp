@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,15 +24,6 @@ int64_t resizeOnly(platform::Window*, uint32_t message, uint64_t, int64_t lParam
         viewUnderTest->resize(platform::sizeWidth(lParam), platform::sizeHeight(lParam));
     }
     return 0;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        result.push_back(line);
-    }
-    return result;
 }
 
 // One real window and context for the whole suite, made in a temporary working directory so
@@ -65,7 +55,7 @@ protected:
         GlCalls::reset();
     }
     static std::vector<std::string> logLines() {
-        return lines(test::readWholeFile(folder->path() / "gl.log"));
+        return test::readLines(folder->path() / "gl.log");
     }
 
     static inline test::TempDir* folder = nullptr;

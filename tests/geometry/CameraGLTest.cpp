@@ -16,17 +16,9 @@ namespace zelmor {
 namespace {
 
 using test::GlCalls;
-using test::GlContext;
 
-class CameraGL : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        // Another suite may have made and dropped its own context in between.
-        ASSERT_TRUE(GlContext::get().window().makeCurrent());
-        GlContext::get().resetState();
-        GlCalls::reset();
-    }
-
+class CameraGL : public test::GlTest {
+protected:
     static void setProjection(double fovy, double aspect) {
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();

@@ -39,22 +39,7 @@ void expectPixel(int x, int y, std::array<int, 3> expected) {
     }
 }
 
-class MeshGLTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::GlContext::get().resetState();
-        // The program's GL set-up enables the vertex array once; other tests may leave state.
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glDisableClientState(GL_COLOR_ARRAY);
-        glDisable(GL_BLEND);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_CULL_FACE);
-        Mesh::forgetLastDrawn();
-        GlCalls::reset();
-    }
-    void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
-};
+using MeshGLTest = test::GlTest;
 
 TEST_F(MeshGLTest, DrawsARedOpaqueTriangleWithoutBlending) {
     const Mesh red = triangle({1, 0, 0, 1});

@@ -14,16 +14,7 @@ namespace {
 
 using test::GlCalls;
 
-class SceneObjectGLTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::GlContext::get().resetState();
-        glEnableClientState(GL_VERTEX_ARRAY);
-        Mesh::forgetLastDrawn();
-        GlCalls::reset();
-    }
-    void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
-};
+using SceneObjectGLTest = test::GlTest;
 
 TEST_F(SceneObjectGLTest, ZeroAnglesIssueNoRotation) {
     SceneObject object;

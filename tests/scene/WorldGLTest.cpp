@@ -10,8 +10,9 @@ namespace {
 
 // Only the position counts: an object whose centre lies behind the eye is not visible however
 // large it is, while a point in front is.
-TEST(WorldGL, VisibilityIsTheFrustumTestOfThePositionAlone) {
-    test::GlContext::get().resetState();
+using WorldGL = test::GlTest;
+
+TEST_F(WorldGL, VisibilityIsTheFrustumTestOfThePositionAlone) {
     glMatrixMode(GL_PROJECTION);
     gluPerspective(60.0, 1.0, 0.1, 100.0);
     glMatrixMode(GL_MODELVIEW);

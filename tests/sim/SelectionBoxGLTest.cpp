@@ -11,13 +11,12 @@ namespace {
 
 using test::GlCalls;
 
-class SelectionBoxGL : public testing::Test {
-  protected:
+class SelectionBoxGL : public test::GlTest {
+protected:
     void SetUp() override {
-        test::GlContext::get().resetState();
+        GlTest::SetUp();
         SelectionBox::pulseLevel = 0.0f;
         SelectionBox::pulseStep = 0.01f;
-        GlCalls::reset();
     }
 };
 

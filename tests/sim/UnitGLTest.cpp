@@ -14,14 +14,7 @@ namespace {
 
 using test::GlCalls;
 
-class UnitGL : public testing::Test {
-protected:
-    void SetUp() override {
-        test::GlContext::get().resetState();
-        Mesh::forgetLastDrawn();
-        GlCalls::reset();
-    }
-};
+using UnitGL = test::GlTest;
 
 std::vector<std::vector<double>> argsOf(const std::string& name) {
     std::vector<std::vector<double>> args;

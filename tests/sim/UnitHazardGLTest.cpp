@@ -34,15 +34,9 @@ std::array<int, 3> centrePixel() {
     return {rgba[0], rgba[1], rgba[2]};
 }
 
-TEST(UnitHazardGL, OddUnitsAreCulledAndTheirDrawHarmsNothing) {
-    test::GlContext::get().resetState();
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    Mesh::forgetLastDrawn();
+using UnitHazardGL = test::GlTest;
 
+TEST_F(UnitHazardGL, OddUnitsAreCulledAndTheirDrawHarmsNothing) {
     const Mesh square = groundSquare();
     SceneObject body;
     body.mesh = &square;
@@ -93,7 +87,6 @@ TEST(UnitHazardGL, OddUnitsAreCulledAndTheirDrawHarmsNothing) {
     world.units.back().draw();
     glPopMatrix();
     EXPECT_EQ(centrePixel(), (std::array<int, 3>{255, 0, 0}));
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 }  // namespace

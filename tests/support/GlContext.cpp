@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "scene/Mesh.h"
+#include "tests/support/GlCalls.h"
+
 namespace zelmor::test {
 
 GlContext& GlContext::get() {
@@ -34,6 +37,22 @@ void GlContext::resetState() {
     glLoadIdentity();
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    Mesh::forgetLastDrawn();
+    GlCalls::reset();
+}
+
+void GlTest::SetUp() {
+    GlContext::get().resetState();
+}
+
+void GlTest::TearDown() {
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 }  // namespace zelmor::test

@@ -14,17 +14,8 @@ namespace zelmor {
 namespace {
 
 using test::GlCalls;
-using test::GlContext;
 
-class LightGL : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        // Another suite may have made and dropped its own context in between.
-        ASSERT_TRUE(GlContext::get().window().makeCurrent());
-        GlContext::get().resetState();
-        GlCalls::reset();
-    }
-};
+using LightGL = test::GlTest;
 
 TEST_F(LightGL, DefaultLightMakesNoCall) {
     const Light light;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -12,29 +11,13 @@
 
 #include "scene/World.h"
 #include "sim/WorldTick.h"
+#include "tests/support/StateHash.h"
 
 namespace zelmor {
 namespace {
 
 constexpr float INF = std::numeric_limits<float>::infinity();
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
-
-// FNV-1a over the bits of everything the tick may change in a unit.
-class StateHash {
-public:
-    template <class Value>
-    void add(const Value& value) {
-        unsigned char bytes[sizeof value];
-        std::memcpy(bytes, &value, sizeof value);
-        for (const unsigned char byte : bytes) {
-            value_ = (value_ ^ byte) * 1099511628211ull;
-        }
-    }
-    uint64_t value() const { return value_; }
-
-private:
-    uint64_t value_ = 1469598103934665603ull;
-};
 
 // A Follow target is named by its place in the world's list, so two worlds compare.
 int64_t targetIndex(const World& world, const SceneObject* target) {
@@ -46,8 +29,9 @@ int64_t targetIndex(const World& world, const SceneObject* target) {
     return static_cast<const Unit*>(target) - first;
 }
 
+// Everything the tick may change in a unit.
 uint64_t unitHash(const World& world, const Unit& unit) {
-    StateHash hash;
+    test::StateHash hash;
     hash.add(unit.position);
     hash.add(unit.angles);
     hash.add(unit.speed());
@@ -195,12 +179,8 @@ TEST(ContactGrid, DenseCrowdStepsExactlyLikeTheFullSearch) {
 
 TEST(ContactGrid, SparseFieldStepsExactlyLikeTheFullSearch) {
     // Clusters far apart: cells of distant places share buckets.
-    Twins pair = twins({.units = 300,
-                        .statics = 100,
-                        .area = 30.0f,
-                        .seed = 2,
-                        .clusters = 8,
-                        .spread = 20000.0f});
+    Twins pair = twins(
+        {.units = 300, .statics = 100, .area = 30.0f, .seed = 2, .clusters = 8, .spread = 2e4f});
     EXPECT_GT(stepAlike(pair, 250), 0);
 }
 

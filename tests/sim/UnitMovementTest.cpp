@@ -2,40 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
 #include <vector>
 
 #include "scene/World.h"
 #include "sim/Unit.h"
+#include "tests/support/TickWorld.h"
 
 namespace zelmor {
 namespace {
 
-// Units driven by the real world tick, one 10 ms step at a time, as the main loop drives them.
-class UnitMovement : public testing::Test {
-protected:
-    UnitMovement() { world.initTerrain(); }
-
-    // Places units before any order is given: growing the list later would copy them, and a
-    // copy starts without orders.
-    void place(const std::vector<std::pair<Vector3, float>>& units) {
-        for (const auto& [at, heading] : units) {
-            Unit unit;
-            unit.position = at;
-            unit.angles.y = heading;
-            world.units.push_back(unit);
-        }
-    }
-    Unit& unit(std::size_t index) { return world.units[index]; }
-    void step(int count = 1) {
-        for (int i = 0; i < count; ++i) {
-            world.update(10);
-        }
-    }
-
-    ModelCache models;
-    World world{models};
-};
+using UnitMovement = test::TickWorld;
 
 TEST_F(UnitMovement, LongDriveCruisesNearTopSpeedThenBrakesAndStopsAtTheGoal) {
     place({{{0, 0, 0}, 0.0f}});
@@ -172,9 +148,7 @@ TEST_F(UnitMovement, HaltBrakesACruisingUnitToAStandWithAnEmptyQueue) {
 TEST_F(UnitMovement, HeadingsTurnIntoRadiansWithTheProgramsPi) {
     place({{{0, 0, 0}, 180.0f}});
     Unit& u = unit(0);
-    for (int i = 0; i < 50; ++i) {
-        u.accelerate();
-    }
+    push(u, 50);
     step(200);
     const double driven = -u.position.z;
     ASSERT_GT(driven, 5.0);

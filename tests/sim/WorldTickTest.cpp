@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
-#include <utility>
 #include <vector>
 
 #include "scene/World.h"
 #include "sim/WorldTick.h"
+#include "tests/support/StateHash.h"
+#include "tests/support/TickWorld.h"
 
 namespace zelmor {
 namespace {
@@ -27,39 +27,13 @@ bool hasHalt(const Unit& unit) {
                        [](const Order& order) { return order.kind == OrderKind::Halt; });
 }
 
-class WorldTickTest : public testing::Test {
+class WorldTickTest : public test::TickWorld {
 protected:
-    WorldTickTest() { world.initTerrain(); }
-
-    // Units go in before any order is given; a copy made by a growing list has no orders.
-    void place(const std::vector<std::pair<Vector3, float>>& units) {
-        for (const auto& [at, heading] : units) {
-            Unit unit;
-            unit.position = at;
-            unit.angles.y = heading;
-            world.units.push_back(unit);
-        }
-    }
     void placeStatic(const Vector3& at) {
         StaticObject object;
         object.position = at;
         world.staticObjects.push_back(object);
     }
-    Unit& unit(std::size_t index) { return world.units[index]; }
-    void step(int count = 1) {
-        for (int i = 0; i < count; ++i) {
-            world.update(10);
-        }
-    }
-    // Gives the unit speed without an order to drive it: it coasts along its heading.
-    static void push(Unit& unit, int accelerations) {
-        for (int i = 0; i < accelerations; ++i) {
-            unit.accelerate();
-        }
-    }
-
-    ModelCache models;
-    World world{models};
 };
 
 // The follower comes first in the list, so its order step sees the leader where the step
@@ -262,18 +236,13 @@ std::vector<uint64_t> runScript() {
             u[3].giveOrder(Order::moveTo({25, 0, 25}));
         }
         world.update(10);
-        uint64_t hash = 1469598103934665603ull;
+        test::StateHash hash;
         for (const Unit& unit : u) {
-            const float fields[] = {unit.position.x, unit.position.y, unit.position.z,
-                                    unit.angles.x,   unit.angles.y,   unit.angles.z,
-                                    unit.speed()};
-            unsigned char bytes[sizeof fields];
-            std::memcpy(bytes, fields, sizeof fields);
-            for (unsigned char byte : bytes) {
-                hash = (hash ^ byte) * 1099511628211ull;
-            }
+            hash.add(unit.position);
+            hash.add(unit.angles);
+            hash.add(unit.speed());
         }
-        hashes.push_back(hash);
+        hashes.push_back(hash.value());
     }
     return hashes;
 }

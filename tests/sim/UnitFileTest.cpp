@@ -76,7 +76,6 @@ TEST_F(UnitFileTest, ReadingEndsAtXTheEndOfTheInputOrAMalformedNumber) {
     ASSERT_EQ(partNames(malformed), std::vector<std::string>{"one"});
     EXPECT_EQ(malformed.parts().at("one").position, Vector3(4, 4, 4));
     EXPECT_TRUE(read("a").parts().empty());
-    EXPECT_TRUE(read("p 1e999 0 0 a big").parts().empty()) << "out of float range";
 }
 
 TEST_F(UnitFileTest, AFileThatCannotBeOpenedGivesAUnitWithoutParts) {

@@ -8,12 +8,13 @@
 # Environment: ZELMOR (the program, default build/zelmor), SOAK_SEED (the random seed),
 # SOAK_RSS_BOUND_KB (allowed growth after warm-up, default 4096; "none" skips the check, as for
 # a sanitizer build whose allocator keeps freed memory in quarantine), SOAK_LOG (keep the
-# program's standard error here), SOAK_PRELOAD (LD_PRELOAD for the program alone).
+# program's standard error here), SOAK_PRELOAD (LD_PRELOAD for the program alone), SOAK_SAMPLES
+# (write "seconds VmRSS-kB" lines here).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 seconds=${1:-60}
-program=$(realpath "${ZELMOR:-build/zelmor}")
+program=$(realpath -m "${ZELMOR:-build/zelmor}")
 seed=${SOAK_SEED:-$((RANDOM * 32768 + RANDOM))}
 bound=${SOAK_RSS_BOUND_KB:-4096}
 sample_every=3              # seconds between memory samples
@@ -112,7 +113,9 @@ while :; do
         elif [[ $((now - last_fps_time)) -gt 10 ]]; then
             fail "no frame-rate line for $((now - last_fps_time)) s"
         fi
-        [[ $elapsed -ge $warmup ]] && samples+=("$(rss_kb)")
+        rss=$(rss_kb)
+        [[ -n "${SOAK_SAMPLES:-}" ]] && echo "$elapsed $rss" >>"$SOAK_SAMPLES"
+        [[ $elapsed -ge $warmup ]] && samples+=("$rss")
     fi
     act >/dev/null 2>&1 || alive || fail "the program died after $elapsed s"
     actions=$((actions + 1))

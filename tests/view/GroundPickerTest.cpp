@@ -7,48 +7,10 @@
 #include <array>
 #include <cmath>
 
+#include "tests/support/ViewMath.h"
+
 namespace zelmor {
 namespace {
-
-using Matrix = std::array<double, 16>;
-
-// The view and lens matrices GL would build, column-major, computed here so that the picker
-// can be tested without a context.
-Matrix lookAt(const Vector3& eye, const Vector3& centre, const Vector3& up) {
-    const double f0 = centre.x - eye.x, f1 = centre.y - eye.y, f2 = centre.z - eye.z;
-    const double fl = std::sqrt(f0 * f0 + f1 * f1 + f2 * f2);
-    const double f[3] = {f0 / fl, f1 / fl, f2 / fl};
-    double s[3] = {f[1] * up.z - f[2] * up.y, f[2] * up.x - f[0] * up.z, f[0] * up.y - f[1] * up.x};
-    const double sl = std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
-    for (double& v : s) {
-        v /= sl;
-    }
-    const double u[3] = {s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2],
-                         s[0] * f[1] - s[1] * f[0]};
-    const double e[3] = {eye.x, eye.y, eye.z};
-    Matrix m{};
-    for (int k = 0; k < 3; ++k) {
-        m[4 * k + 0] = s[k];
-        m[4 * k + 1] = u[k];
-        m[4 * k + 2] = -f[k];
-    }
-    m[12] = -(s[0] * e[0] + s[1] * e[1] + s[2] * e[2]);
-    m[13] = -(u[0] * e[0] + u[1] * e[1] + u[2] * e[2]);
-    m[14] = f[0] * e[0] + f[1] * e[1] + f[2] * e[2];
-    m[15] = 1;
-    return m;
-}
-
-Matrix perspective(double fovy, double aspect, double zNear, double zFar) {
-    const double cot = 1.0 / std::tan(fovy * 3.141592653589793 / 360.0);
-    Matrix m{};
-    m[0] = cot / aspect;
-    m[5] = cot;
-    m[10] = -(zFar + zNear) / (zFar - zNear);
-    m[11] = -1;
-    m[14] = -2 * zNear * zFar / (zFar - zNear);
-    return m;
-}
 
 constexpr std::array<int, 4> VIEWPORT{0, 0, 640, 480};
 
@@ -60,8 +22,8 @@ struct Scene {
     Scene(const Vector3& eye, const Vector3& lookOffset) {
         camera.setPosition(eye);
         camera.setLookOffset(lookOffset);
-        picker.setModelview(lookAt(eye, eye + lookOffset, camera.upVector()));
-        picker.setProjection(perspective(60, 640.0 / 480.0, 0.1, 100));
+        picker.setModelview(test::lookAtMatrix(eye, eye + lookOffset, camera.upVector()));
+        picker.setProjection(test::perspectiveMatrix(60, 640.0 / 480.0, 0.1, 100));
         picker.setViewport(VIEWPORT);
         picker.setCamera(&camera);
     }
@@ -135,10 +97,10 @@ TEST(GroundPicker, UnusableMatricesKeepTheCachedResult) {
     Scene scene({0, 10, 10}, {0, -10, -10});
     const Vector3 good = scene.picker.unproject(320, 240);
     // A singular projection cannot be inverted.
-    scene.picker.setProjection(Matrix{});
+    scene.picker.setProjection(test::Matrix4{});
     EXPECT_EQ(scene.picker.unproject(10, 10), good);
     // An empty viewport turns the window point into infinities.
-    scene.picker.setProjection(perspective(60, 640.0 / 480.0, 0.1, 100));
+    scene.picker.setProjection(test::perspectiveMatrix(60, 640.0 / 480.0, 0.1, 100));
     scene.picker.setViewport({0, 0, 0, 0});
     const Vector3 kept = scene.picker.unproject(20, 20);
     EXPECT_EQ(kept, good);

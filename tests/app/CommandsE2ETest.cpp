@@ -19,6 +19,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::Rgb;
 using test::Screenshot;
+using test::waitFor;
 
 // One magenta unit at the origin, seen from straight above: screen right is world +z, screen
 // up is world +x, the origin is the window centre and 30 units down the view is 240 pixels of
@@ -87,9 +88,7 @@ protected:
     }
 
     int xdotool(const std::vector<std::string>& arguments) {
-        std::vector<std::string> command{"xdotool"};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        return test::runCommand(command, x.display());
+        return test::xdotool(x.display(), arguments);
     }
     static std::string str(double value) { return std::to_string(static_cast<int>(value)); }
     void mouseTo(Point p) { xdotool({"mousemove", str(p.x), str(p.y)}); }
@@ -115,16 +114,6 @@ protected:
         return Point{sx / n, sy / n};
     }
     int yellowPixels() { return Screenshot::grab(x.display()).count(0, 0, 640, 480, yellow); }
-    static bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (condition()) {
-                return true;
-            }
-            std::this_thread::sleep_for(100ms);
-        }
-        return false;
-    }
     bool unitArrivesNear(Point target, std::chrono::seconds limit) {
         return waitFor(
             [&] {

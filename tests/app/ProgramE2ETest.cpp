@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/ProgramRun.h"
@@ -26,12 +25,12 @@ protected:
     // Starts zelmor and waits until its window is there and a frame-rate line was written.
     void start() {
         run = std::make_unique<ProgramRun>(ZELMOR_BINARY, folder.path(), x.display());
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (std::chrono::steady_clock::now() < deadline && run->running() &&
-               (window == 0 || fpsLines().empty())) {
-            window = test::findWindow(x.display(), "zelmor");
-            std::this_thread::sleep_for(50ms);
-        }
+        test::waitFor(
+            [this] {
+                window = test::findWindow(x.display(), "zelmor");
+                return !run->running() || (window != 0 && !fpsLines().empty());
+            },
+            20s);
         ASSERT_NE(window, 0u) << run->standardError();
     }
     std::vector<std::string> glLog() const { return test::readLines(folder.path() / "gl.log"); }
@@ -39,9 +38,7 @@ protected:
         return test::readLines(folder.path() / "zelmorGL.log");
     }
     int xdotool(const std::vector<std::string>& arguments) {
-        std::vector<std::string> command{"xdotool"};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        return test::runCommand(command, x.display());
+        return test::xdotool(x.display(), arguments);
     }
 
     test::Xvfb x;

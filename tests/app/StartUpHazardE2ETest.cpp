@@ -8,7 +8,6 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -57,11 +56,7 @@ TEST(StartUpHazard, AbsentGlStringsAreLeftOutAndTheProgramRuns) {
     test::ProgramRun run(ZELMOR_BINARY, folder.path(), "",
                          {{"SDL_VIDEODRIVER", "offscreen"}, {"MESA_GL_VERSION_OVERRIDE", "3.2FC"}});
     const auto fpsLog = folder.path() / "zelmorGL.log";
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (std::chrono::steady_clock::now() < deadline && run.running() &&
-           test::readLines(fpsLog).size() < 2) {
-        std::this_thread::sleep_for(100ms);
-    }
+    test::waitFor([&] { return !run.running() || test::readLines(fpsLog).size() >= 2; }, 20s);
     ASSERT_TRUE(run.running()) << run.standardError();
     EXPECT_GE(test::readLines(fpsLog).size(), 2u);
     const auto log = test::readLines(folder.path() / "gl.log");

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,7 +13,7 @@ namespace zelmor::test {
 // A program started in a folder with DISPLAY set (or unset when empty), its standard error kept
 // in a file. Killed when the object goes, if it still runs.
 class ProgramRun {
-  public:
+public:
     ProgramRun(const std::string& program, const std::filesystem::path& folder,
                const std::string& display,
                const std::vector<std::pair<std::string, std::string>>& environment = {});
@@ -26,7 +27,7 @@ class ProgramRun {
     bool running();
     std::string standardError() const;
 
-  private:
+private:
     pid_t pid_ = -1;
     std::optional<int> exitCode_;
     std::filesystem::path errorFile_;
@@ -36,5 +37,9 @@ class ProgramRun {
 // puts its standard output into output when given.
 int runCommand(const std::vector<std::string>& argv, const std::string& display,
                std::string* output = nullptr);
+// Runs xdotool with the arguments on the display; returns its exit code.
+int xdotool(const std::string& display, const std::vector<std::string>& arguments);
+// Checks the condition every 100 ms until it holds (true) or the limit has passed (false).
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit);
 
 }  // namespace zelmor::test

@@ -96,13 +96,6 @@ int Screenshot::count(int x, int y, int width, int height,
     return n;
 }
 
-void Screenshot::savePpm(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << width_ << ' ' << height_ << "\n255\n";
-    out.write(reinterpret_cast<const char*>(rgb_.data()),
-              static_cast<std::streamsize>(rgb_.size()));
-}
-
 bool near(Rgb colour, Rgb expected, int tolerance) {
     return std::abs(colour.r - expected.r) <= tolerance &&
            std::abs(colour.g - expected.g) <= tolerance &&

@@ -26,8 +26,6 @@ public:
     Rgb at(int x, int y) const;
     // How many pixels of the rectangle satisfy the test.
     int count(int x, int y, int width, int height, const std::function<bool(Rgb)>& test) const;
-    // Writes a binary PPM picture (for a person to look at after a failure).
-    void savePpm(const std::string& path) const;
 
 private:
     int width_ = 0;

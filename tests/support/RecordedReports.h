@@ -13,16 +13,11 @@ class RecordedReports : public ReadReport {
 public:
     void report(const std::string& file, std::streamoff offset, Kind kind,
                 const std::string& message) override {
-        const bool note = kind == Kind::Note;
-        lines.push_back(file + "@" + std::to_string(offset) + (note ? " note " : " ") + message);
-        if (!note) {
-            problems.push_back(lines.back());
-        }
+        lines.push_back(file + "@" + std::to_string(offset) +
+                        (kind == Kind::Note ? " note " : " ") + message);
     }
 
     std::vector<std::string> lines;
-    // The reports that were not notes.
-    std::vector<std::string> problems;
 };
 
 }  // namespace zelmor::test

@@ -16,7 +16,7 @@ namespace zelmor {
 // The program: its window, the shared state of the loop and the handlers, and the window
 // procedure that turns messages into handler calls. There is one, made by run().
 class Application : private LoopClient {
-  public:
+public:
     static constexpr const char* SCENE_PATH = "wdf/test.wdf";
     static constexpr const char* WINDOW_TITLE = "zelmor";
     static constexpr int WINDOW_WIDTH = 640;
@@ -34,7 +34,7 @@ class Application : private LoopClient {
     static int64_t windowProcedure(platform::Window* window, uint32_t message, uint64_t wParam,
                                    int64_t lParam);
 
-  private:
+private:
     int runMainLoop();
     int64_t handleMessage(platform::Window* window, uint32_t message, uint64_t wParam,
                           int64_t lParam);

@@ -11,13 +11,13 @@ namespace zelmor {
 // the measuring window began. The first window starts at process start, so the first line also
 // covers the loading of the scene.
 class FrameCounter {
-  public:
+public:
     static constexpr int32_t MEASURING_WINDOW_MS = 1000;
 
     FrameCounter(std::ostream& log, platform::Clock& clock) : log_(log), clock_(clock) {}
     void countFrame();
 
-  private:
+private:
     std::ostream& log_;
     platform::Clock& clock_;
     uint32_t frames_ = 0;

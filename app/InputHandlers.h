@@ -13,7 +13,7 @@ constexpr float SCROLL_STEP = 0.125f;  // world units per step on each ground ax
 // Turns key and mouse messages into camera moves, rubber-band selection and orders. Mouse
 // points become ground points through the picker, always as (x, viewHeight - y).
 class InputHandlers {
-  public:
+public:
     InputHandlers(AppState& state, GroundPicker& picker) : state_(state), picker_(picker) {}
 
     // Key-down and key-up alike; returns 1 to ask for the quit message (Escape), else 0.
@@ -24,7 +24,7 @@ class InputHandlers {
     // Once per simulation step: moves the eye by the set scroll flags.
     void scrollCamera();
 
-  private:
+private:
     Vector3 groundPoint(int x, int y);
     void selectUnderBox(bool addToSelection);
     void orderSelectedUnits(const Vector3& point, bool queue);

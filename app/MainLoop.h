@@ -10,7 +10,7 @@ constexpr int STEP_MS = 10;  // length of one simulation step, milliseconds
 // What one pass of the main loop drives. The program wires the window, the World and the view;
 // tests script it.
 class LoopClient {
-  public:
+public:
     virtual ~LoopClient() = default;
     // Takes at most one waiting message; false when none was waiting.
     virtual bool pollMessage(platform::Message& out) = 0;
@@ -26,7 +26,7 @@ class LoopClient {
 // frame's drawing time to an accumulator and runs one step (taking at most one message) while
 // the accumulator exceeds 10, then draws one frame. Returns the exit code of the quit message.
 class MainLoop {
-  public:
+public:
     static int run(LoopClient& client, platform::Clock& clock);
 };
 

@@ -12,7 +12,7 @@ namespace zelmor::platform {
 // themselves, in queue order, so a click carries the SHIFT state of its own moment (the
 // keyboard state at poll time would be wrong when several events wait in the queue).
 class EventTranslator {
-  public:
+public:
     // The message for the event; WM_NULL for events that map to no message.
     Message translate(const SDL_Event& event);
 
@@ -23,7 +23,7 @@ class EventTranslator {
     // Virtual-key code: letters and digits as upper-case ASCII, the usual codes otherwise.
     static uint64_t virtualKey(SDL_Scancode code, bool numLock);
 
-  private:
+private:
     Message keyMessage(const SDL_KeyboardEvent& key);
     Message mouseButtonMessage(const SDL_MouseButtonEvent& button);
     Message windowMessage(const SDL_WindowEvent& window);

@@ -13,7 +13,7 @@ class EventTranslator;
 // The thread's message queue: posted messages first, then the quit message once posted, then
 // at most one window-system event per poll, turned into one message.
 class MessageQueue {
-  public:
+public:
     // The one queue of the program's thread.
     static MessageQueue& instance();
 
@@ -37,7 +37,7 @@ class MessageQueue {
     static void setCapture(Window* window);
     static void releaseCapture();
 
-  private:
+private:
     std::deque<Message> posted_;
     bool quitPosted_ = false;
     int quitCode_ = 0;

@@ -14,7 +14,7 @@ namespace zelmor::platform {
 // compatibility profile so GL 1.1 calls work). Creation happens in the steps the start-up report
 // names, so each failure can be told apart.
 class Window {
-  public:
+public:
     enum class Failure { None, RegisterClass, CreateWindow, ChoosePixelFormat, SetPixelFormat };
 
     ~Window();
@@ -44,7 +44,7 @@ class Window {
     // The window registered under the SDL window id, or null.
     static Window* fromSdlId(uint32_t id);
 
-  private:
+private:
     Window(SDL_Window* window, WindowProcedure procedure);
 
     SDL_Window* window_ = nullptr;

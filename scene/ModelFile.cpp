@@ -42,13 +42,13 @@ std::string shown(char c) {
 }
 
 class ModelReader {
-  public:
+public:
     ModelReader(std::istream& in, const std::string& file, ReadReport* report)
         : in_(in), file_(file), report_(report) {}
 
     Mesh read();
 
-  private:
+private:
     bool readRecord(char letter);
     bool readColour();
     bool readIndices();

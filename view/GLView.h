@@ -19,7 +19,7 @@ namespace zelmor {
 // The program's one OpenGL window: start-up state and report ("gl.log"), the capability map,
 // frame begin and end, the projection from the camera's lens, and ground picking.
 class GLView {
-  public:
+public:
     static constexpr int LIGHT_SLOTS = 8;
     using GlFunction = void (*)();
 
@@ -63,7 +63,7 @@ class GLView {
     GlFunction lockArrays() const { return lockArrays_; }
     GlFunction unlockArrays() const { return unlockArrays_; }
 
-  private:
+private:
     // Draws one object between a push and a pop of the model-view matrix.
     static void drawObject(const SceneObject& object);
     platform::Window* fail(const char* message);

@@ -8,7 +8,7 @@ namespace zelmor {
 namespace {
 
 class SetClock : public platform::Clock {
-  public:
+public:
     int32_t now() override { return time; }
     int32_t time = 0;
 };

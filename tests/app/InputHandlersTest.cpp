@@ -24,7 +24,7 @@ int64_t keyData(int scan, bool released, bool extended = false) {
 // A World with three visible units and one outside the view, seen from above and behind the
 // origin through a 640x480 window; ground points are reached through their window pixels.
 class InputHandlersTest : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         world.camera.setPosition(EYE);
         world.camera.setLookOffset(LOOK);

@@ -17,7 +17,7 @@ struct GlCall {
 // glBegin glEnd glVertex3f gluLookAt glPushMatrix glPopMatrix glClear glViewport.
 // Every wrapper still calls the real function.
 class GlCalls {
-  public:
+public:
     static void reset();
     static const std::vector<GlCall>& log();
     static int count(const std::string& name);

@@ -8,7 +8,7 @@ namespace zelmor::test {
 // A private X server (Xvfb, 1024x768x24, no TCP) on a free display number, started for one test
 // and ended, by its PID, when the object goes.
 class Xvfb {
-  public:
+public:
     Xvfb();
     ~Xvfb();
     Xvfb(const Xvfb&) = delete;
@@ -18,7 +18,7 @@ class Xvfb {
     // ":N", for DISPLAY.
     const std::string& display() const { return display_; }
 
-  private:
+private:
     pid_t pid_ = -1;
     std::string display_;
 };

@@ -9,12 +9,42 @@
 #include "tests/support/GlCalls.h"
 
 namespace zelmor::test {
+namespace {
+
+std::unique_ptr<GlContext>& sharedContext() {
+    static std::unique_ptr<GlContext> context;
+    return context;
+}
+
+// Deletes the shared context at the end of the run, while the driver's libraries still stand.
+class GlContextEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { GlContext::release(); }
+};
+
+[[maybe_unused]] const auto* const environment =
+    ::testing::AddGlobalTestEnvironment(new GlContextEnvironment);
+
+}  // namespace
 
 GlContext& GlContext::get() {
-    static GlContext context;
+    auto& context = sharedContext();
+    if (!context) {
+        context.reset(new GlContext);
+    }
     // Another suite may have made (and deleted) a context of its own since.
-    context.window().makeCurrent();
-    return context;
+    context->window().makeCurrent();
+    return *context;
+}
+
+void GlContext::release() {
+    auto& context = sharedContext();
+    if (!context) {
+        return;
+    }
+    context->window().makeCurrent();
+    glFinish();
+    context.reset();
 }
 
 GlContext::GlContext() {
@@ -52,6 +82,7 @@ void GlTest::SetUp() {
 }
 
 void GlTest::TearDown() {
+    glFinish();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

@@ -8,11 +8,16 @@
 
 namespace zelmor::test {
 
-// A real Mesa GL context on SDL's offscreen driver (no X server), made current for the whole
-// test process. The first call creates it; later calls return the same one.
+// A real Mesa GL context on SDL's offscreen driver (no X server), made current for the test
+// program. The first call creates it; later calls return the same one. It never outlives the
+// test run: a global test environment finishes its GL work and deletes it before the program's
+// static destructors, so a driver that fails while flushing shows up inside the run, with its
+// message, instead of crashing at exit after the libraries under it are gone.
 class GlContext {
 public:
     static GlContext& get();
+    // Finishes pending GL work and deletes the context and its window, if there is one.
+    static void release();
     static constexpr int WIDTH = 64;
     static constexpr int HEIGHT = 64;
     platform::Window& window() { return *window_; }
@@ -26,7 +31,8 @@ private:
     std::unique_ptr<platform::Window> window_;
 };
 
-// A test on the shared context in its reset state that must leave no GL error behind.
+// A test on the shared context in its reset state. It finishes its GL work before it ends (so
+// the driver compiles and runs every draw inside the test) and must leave no GL error behind.
 class GlTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -39,6 +39,9 @@ public:
     bool overlaps(const Unit& other) const;
 
     float speed() const { return speed_; }
+    // Puts the unit at an exact speed (world units per second, not negative) for tests and
+    // benchmarks that start units at a threshold; the program's units gain speed only by driving.
+    void setSpeed(float speed) { speed_ = speed; }
     // Where one movement over ms milliseconds would put the unit; changes nothing.
     Vector3 nextPosition(int ms) const;
     void giveOrder(const Order& order);     // append at the back

@@ -224,9 +224,19 @@ TEST_F(InputHandlersTest, ScrollFlagsFromKeysAndEdgesMoveTheEye) {
     EXPECT_FALSE(state.scrollFlags.scrollUp) << "an inner move stops key scrolling too";
 }
 
-TEST_F(InputHandlersTest, EveryMouseMoveDragsTheBoxCorner) {
-    handlers.onMouseMove(pixel({3, 0, 1}).first, pixel({3, 0, 1}).second, 0);
-    EXPECT_LT(state.selectionBox.endCorner.planarDistance({3, 0, 1}), 0.1f);
+// The ground point under the cursor lies exactly under it: projected back, it lands on the
+// pixel the mouse reported, counted from the top edge.
+TEST_F(InputHandlersTest, EveryMouseMoveDragsTheBoxCornerToTheGroundUnderTheCursor) {
+    for (const auto& [x, y] : {std::pair{320, 240}, std::pair{0, 0}, std::pair{639, 479},
+                               std::pair{100, 400}, std::pair{500, 50}}) {
+        handlers.onMouseMove(x, y, 0);
+        const Vector3 corner = state.selectionBox.endCorner;
+        const auto w = test::projectToWindow(corner, picker.modelview(), picker.projection(),
+                                             picker.viewport());
+        EXPECT_NEAR(w.x, x, 0.01) << x << "," << y;
+        EXPECT_NEAR(HEIGHT - w.y, y, 0.01) << x << "," << y;
+        EXPECT_EQ(corner.y, 0.0f);
+    }
     EXPECT_FALSE(state.selectionBox.active);
 }
 

@@ -18,7 +18,8 @@ public:
 };
 
 // Records what the loop asks for; each frame takes the next scripted drawing time, and each
-// poll hands out the next scripted message (none once the script is used up).
+// poll hands out the next scripted message (none once the script is used up). Steps and the
+// visible lists take clock time too, which the loop must not count as drawing time.
 class ScriptedClient : public LoopClient {
 public:
     ScriptedClient(ScriptedClock& clock, std::vector<int32_t> drawingTimes,
@@ -40,8 +41,12 @@ public:
     void step() override {
         events.push_back("step");
         ++stepsThisPass;
+        clock_.time += 4;
     }
-    void buildVisibleLists() override { events.push_back("lists"); }
+    void buildVisibleLists() override {
+        events.push_back("lists");
+        clock_.time += 3;
+    }
     void renderFrame() override {
         events.push_back("render");
         stepsPerPass.push_back(stepsThisPass);

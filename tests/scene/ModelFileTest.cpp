@@ -41,10 +41,14 @@ TEST(ModelFile, LettersMayTouchTheirNumbersAndLineEndsCarryNoMeaning) {
     EXPECT_EQ(mesh.colour().a, 0.5f);
 }
 
-TEST(ModelFile, LaterRecordsReplaceEarlierOnes) {
-    const Mesh mesh =
-        readText("v 2 9 9 9 8 8 8  v 3 0 0 0 1 0 0 0 1 0  i 2 1 1  i 3 0 1 2  p 1 p 4 c 0 1 0 1 x");
+// The shading record "s" reads its letter and three numbers and changes nothing; read as
+// anything else, its "c" would swallow the "i" that follows.
+TEST(ModelFile, LaterRecordsReplaceEarlierOnesAndTheShadingRecordIsPassedOver) {
+    const Mesh mesh = readText(
+        "v 2 9 9 9 8 8 8  v 3 0 0 0 1 0 0 0 1 0  o 1 1 1 1 2 2 2 2 3 3 3 3  "
+        "o 4 4 4 4 5 5 5 5 6 6 6 6  s c 1 2 3  i 2 1 1  i 3 0 1 2  p 1 p 4 c 0 1 0 1 x");
     EXPECT_EQ(mesh.vertexCount(), 3u);
+    EXPECT_EQ(mesh.vertexColours(), (std::vector<uint8_t>{4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6}));
     EXPECT_EQ(mesh.vertices(), triangle());
     EXPECT_EQ(mesh.indices(), (std::vector<uint32_t>{0, 1, 2}));
     EXPECT_EQ(mesh.primitiveMode(), 4);

@@ -9,7 +9,6 @@ TEST(World, TheProgramHasOneWorldOnTheProgramsModelCache) {
     World& world = World::instance();
     EXPECT_EQ(&world, &World::instance());
     EXPECT_EQ(world.models, &ModelCache::instance());
-    EXPECT_EQ(world.contactSearch, ContactSearch::Grid);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "scene/World.h"
@@ -171,6 +172,88 @@ TEST_F(UnitMovement, UnitWithoutOrdersCoastsAlongItsHeadingLosingSpeed) {
     step(100);
     EXPECT_GT(u.position.x, before.x);
     EXPECT_LT(u.speed(), speed * 0.7f);
+}
+
+// One step from exact starting values, pinned to the bits the program computes: the move takes
+// the speed before friction, the products and the heading in radians are formed in double, the
+// turn rounds once, and each threshold holds at its exact speed (accelerate up to and including
+// 7.5, a halting unit stands at 0.5, a slowing one keeps 1.0).
+TEST(UnitStep, OneStepFromExactValuesGivesThePinnedBits) {
+    struct Case {
+        const char* name;
+        float heading, speed;
+        std::optional<Order> order;
+        Vector3 next;  // nextPosition(10) before the step
+        Vector3 position;
+        float headingAfter, speedAfter;
+        std::size_t ordersAfter;
+    };
+    const Vector3 from{1.5f, 0.0f, -2.25f};
+    const Vector3 ahead = from + Vector3(0, 0, 100);
+    const Case cases[] = {
+        {"coast",
+         30.0f,
+         5.0f,
+         std::nullopt,
+         {1.52499998f, 0, -2.20669866f},
+         {1.52499998f, 0, -2.20669866f},
+         30.0f,
+         4.98000002f,
+         0},
+        {"turn",
+         10.0f,
+         3.0f,
+         Order::turnTo({11.5f, 0, -1.25f}),
+         {1.50520945f, 0, -2.22045588f},
+         {1.50990856f, 0, -2.2216835f},
+         19.2861843f,
+         2.98799992f,
+         1},
+        // Straight ahead is heading 360 to headingTo, so a TurnTo goes in front as well.
+        {"cruise at 7.5",
+         0.0f,
+         7.5f,
+         Order::moveTo(ahead),
+         {1.5f, 0, -2.17499995f},
+         {1.5f, 0, -2.17400002f},
+         0.0f,
+         7.56960011f,
+         2},
+        {"halt at 0.5",
+         45.0f,
+         0.5f,
+         Order::halt(),
+         {1.50353551f, 0, -2.24646449f},
+         {1.5f, 0, -2.25f},
+         45.0f,
+         0.0f,
+         0},
+        {"slow at 1.1",
+         0.0f,
+         1.1f,
+         Order::moveTo(from + Vector3(0, 0, 1.5f)),
+         {1.5f, 0, -2.23900008f},
+         {1.5f, 0, -2.24000001f},
+         0.0f,
+         0.995999992f,
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Unit u;
+        u.position = from;
+        u.angles.y = c.heading;
+        u.setSpeed(c.speed);
+        if (c.order) {
+            u.giveOrder(*c.order);
+        }
+        EXPECT_EQ(u.nextPosition(10), c.next);
+        u.update(10);
+        EXPECT_EQ(u.position, c.position);
+        EXPECT_EQ(u.angles.y, c.headingAfter);
+        EXPECT_EQ(u.speed(), c.speedAfter);
+        EXPECT_EQ(u.orders().size(), c.ordersAfter);
+    }
 }
 
 }  // namespace

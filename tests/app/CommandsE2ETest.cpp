@@ -113,6 +113,18 @@ protected:
         }
         return Point{sx / n, sy / n};
     }
+    // Where the unit is now; a failure, and a point far off the window, when it is not in view.
+    Point unitNow() {
+        const auto at = unitOnScreen();
+        if (!at) {
+            ADD_FAILURE() << "the unit is not on screen";
+            return {-1000, -1000};
+        }
+        return *at;
+    }
+    bool markerShown() {
+        return waitFor([this] { return yellowPixels() > 200; }, 10s);
+    }
     int yellowPixels() { return Screenshot::grab(x.display()).count(0, 0, 640, 480, yellow); }
     bool unitArrivesNear(Point target, std::chrono::seconds limit) {
         return waitFor(
@@ -124,7 +136,7 @@ protected:
     }
     // Box-selects the unit where it stands now.
     void selectUnit() {
-        const Point at = *unitOnScreen();
+        const Point at = unitNow();
         mouseTo({at.x - 40, at.y - 40});
         xdotool({"mousedown", "1"});
         mouseTo({at.x, at.y});
@@ -140,11 +152,11 @@ protected:
 };
 
 TEST_F(Commands, BoxSelectionShowsTheMarkerAndARightClickSendsTheUnitThere) {
-    const Point start = *unitOnScreen();
+    const Point start = unitNow();
     EXPECT_LT(distance(start, {320, 240}), 10) << "the unit stands at the window centre";
     EXPECT_EQ(yellowPixels(), 0) << "no marker before selection";
     selectUnit();
-    ASSERT_TRUE(waitFor([this] { return yellowPixels() > 200; }, 10s)) << "marker shown";
+    ASSERT_TRUE(markerShown());
 
     const Point goal{470, 240};
     mouseTo(goal);
@@ -154,7 +166,7 @@ TEST_F(Commands, BoxSelectionShowsTheMarkerAndARightClickSendsTheUnitThere) {
 
 TEST_F(Commands, ShiftQueuedWaypointsAreVisitedInTurn) {
     selectUnit();
-    ASSERT_TRUE(waitFor([this] { return yellowPixels() > 200; }, 10s));
+    ASSERT_TRUE(markerShown());
     const Point first{470, 240};
     const Point second{470, 100};
     xdotool({"keydown", "shift"});
@@ -167,36 +179,42 @@ TEST_F(Commands, ShiftQueuedWaypointsAreVisitedInTurn) {
     EXPECT_TRUE(unitArrivesNear(first, 30s)) << "passes the first waypoint";
     EXPECT_TRUE(unitArrivesNear(second, 30s)) << "then drives on to the second";
     std::this_thread::sleep_for(1s);
-    EXPECT_LT(distance(*unitOnScreen(), second), 15) << "and stops there";
+    EXPECT_LT(distance(unitNow(), second), 15) << "and stops there";
 }
 
 TEST_F(Commands, STheHaltKeyStopsADrivingUnitShortOfItsGoal) {
     selectUnit();
-    ASSERT_TRUE(waitFor([this] { return yellowPixels() > 200; }, 10s));
-    const Point start = *unitOnScreen();
+    ASSERT_TRUE(markerShown());
+    const Point start = unitNow();
     const Point goal{620, 240};
     mouseTo(goal);
     xdotool({"click", "3"});
     mouseTo({320, 240});
-    ASSERT_TRUE(waitFor([&] { return distance(*unitOnScreen(), start) > 30; }, 20s))
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const auto at = unitOnScreen();
+            return at && distance(*at, start) > 30;
+        },
+        20s))
         << "the unit set off";
     xdotool({"key", "s"});
     std::optional<Point> last;
     ASSERT_TRUE(waitFor(
         [&] {
             const auto now = unitOnScreen();
-            const bool still = last && distance(*now, *last) < 0.5;
+            const bool still = now && last && distance(*now, *last) < 0.5;
             last = now;
             std::this_thread::sleep_for(300ms);
             return still;
         },
         20s))
         << "the unit comes to a stand";
+    ASSERT_TRUE(last.has_value());
     EXPECT_GT(distance(*last, goal), 40) << "short of the goal";
 }
 
 TEST_F(Commands, HoldingUpScrollsTheView) {
-    const Point before = *unitOnScreen();
+    const Point before = unitNow();
     xdotool({"keydown", "Up"});
     std::this_thread::sleep_for(700ms);
     xdotool({"keyup", "Up"});
@@ -205,7 +223,20 @@ TEST_F(Commands, HoldingUpScrollsTheView) {
     ASSERT_TRUE(after.has_value()) << "still in view";
     EXPECT_GT(distance(*after, before), 30) << "the scene slid under the eye";
     std::this_thread::sleep_for(500ms);
-    EXPECT_LT(distance(*unitOnScreen(), *after), 1) << "and stops when the key is released";
+    EXPECT_LT(distance(unitNow(), *after), 1) << "and stops when the key is released";
+}
+
+// The press captures the mouse: a band dragged out past the window's corner still ends where
+// the button is released, and selects what it covers.
+TEST_F(Commands, ABandReleasedOutsideTheWindowStillSelects) {
+    const Point at = unitNow();
+    mouseTo({at.x - 40, at.y - 40});
+    xdotool({"mousedown", "1"});
+    mouseTo({at.x, at.y});
+    mouseTo({700, 560});
+    xdotool({"mouseup", "1"});
+    mouseTo({320, 240});
+    EXPECT_TRUE(markerShown()) << "the release outside reached the program";
 }
 
 }  // namespace

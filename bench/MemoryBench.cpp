@@ -9,6 +9,7 @@
 
 #include "bench/FieldScene.h"
 #include "bench/MemoryFiles.h"
+#include "sim/WorldTick.h"
 
 namespace zelmor::bench {
 
@@ -45,7 +46,7 @@ void unitMemory(benchmark::State& state) {
         world->initTerrain();
         world->loadScene("wdf/field.wdf", ReadContext{&files, nullptr});
         FieldScene::orderAcross(*world);
-        world->contactSearch = ContactSearch::Grid;
+        world->tick().search = ContactSearch::Grid;
         world->update(10);
         heap = heapBytes() - heapBefore;
         resident = residentBytes() - residentBefore;

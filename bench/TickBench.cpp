@@ -8,6 +8,7 @@
 
 #include "bench/FieldScene.h"
 #include "bench/MemoryFiles.h"
+#include "sim/WorldTick.h"
 
 namespace zelmor::bench {
 
@@ -30,7 +31,7 @@ World& field(int units) {
         world = FieldScene::make(models, files, units, units / 4);
         FieldScene::orderAcross(*world);
         // Both searches give the same steps; the grid gets the units moving sooner.
-        world->contactSearch = ContactSearch::Grid;
+        world->tick().search = ContactSearch::Grid;
         for (int i = 0; i < WARM_UP_STEPS; ++i) {
             world->update(STEP);
         }
@@ -46,7 +47,7 @@ void tick(benchmark::State& state, ContactSearch search) {
         return;
     }
     World& world = field(units);
-    world.contactSearch = search;
+    world.tick().search = search;
     for (auto _ : state) {
         world.update(STEP);
     }

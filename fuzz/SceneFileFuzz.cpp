@@ -9,6 +9,7 @@
 #include "fuzz/MemoryFiles.h"
 #include "scene/ModelCache.h"
 #include "scene/World.h"
+#include "sim/WorldTick.h"
 
 using namespace zelmor;
 
@@ -35,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz::require(silentModels.size() == listenedModels.size(), "same models");
 
     // The contact grid must find exactly the contacts that the full search finds.
-    silent.contactSearch = ContactSearch::Grid;
-    listened.contactSearch = ContactSearch::AllPairs;
+    silent.tick().search = ContactSearch::Grid;
+    listened.tick().search = ContactSearch::AllPairs;
     listened.initTerrain();
     fuzz::exercise(silent);
     fuzz::exercise(listened);

@@ -1,7 +1,6 @@
 #include "scene/World.h"
 
 #include "scene/SceneFile.h"
-#include "sim/WorldTick.h"
 
 namespace zelmor {
 
@@ -40,10 +39,6 @@ void World::loadScene(const std::string& path, const ReadContext& context) {
 
 void World::loadScene(std::istream& in, const std::string& fileName, const ReadContext& context) {
     SceneFile::read(in, fileName, *this, context);
-}
-
-void World::update(int ms) {
-    WorldTick::advance(*this, ms);
 }
 
 bool World::isVisible(const SceneObject& object) const {

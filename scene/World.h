@@ -1,6 +1,7 @@
 #pragma once
 
 #include <istream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,23 +11,24 @@
 #include "scene/SceneObject.h"
 #include "scene/StaticObject.h"
 #include "scene/TerrainGrid.h"
-#include "sim/ContactGrid.h"
 #include "sim/Unit.h"
 #include "view/Light.h"
 
 namespace zelmor {
 
-// How the tick finds the units and static objects that a moving unit touches. Both find exactly
-// the same contacts; AllPairs is the plain reference search, Grid the default.
-enum class ContactSearch { AllPairs, Grid };
+class WorldTick;
 
 // The whole scene. Its object lists are filled only while the SceneFile is read, so the
-// pointers that the selection, the visible lists and Follow orders keep stay valid.
+// pointers that the selection, the visible lists and Follow orders keep stay valid. The World
+// owns its objects, camera, light and terrain by value, as the program's layout has it: the
+// units and the light are the scene's, the simulation and the view only work on them.
 class World {
 public:
     // The program's World, created on first use (with the program's ModelCache), never destroyed.
     static World& instance();
     explicit World(ModelCache& models);
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
 
     std::vector<SceneObject> extras;  // offered to the visibility pass; no record fills it
     std::vector<StaticObject> staticObjects;
@@ -35,8 +37,6 @@ public:
     Light light;
     TerrainGrid terrain;
     ModelCache* models;  // non-owning
-    ContactSearch contactSearch = ContactSearch::Grid;
-    ContactGrid contactGrid;  // the tick's index of the units, rebuilt at each step
 
     // terrain = TerrainGrid::build(10, 10, 5.0).
     void initTerrain();
@@ -45,8 +45,14 @@ public:
     void loadScene(std::istream& in, const std::string& fileName, const ReadContext& context);
     // One fixed step for every unit, in list order.
     void update(int ms);
+    // The step's own state (its contact search and index), made on first use. It and update
+    // are defined with the tick in sim/, so the scene needs only the declaration.
+    WorldTick& tick();
     // The camera's frustum test on the object's position alone.
     bool isVisible(const SceneObject& object) const;
+
+private:
+    std::shared_ptr<WorldTick> tick_;  // shared_ptr: destroyable where WorldTick is incomplete
 };
 
 }  // namespace zelmor

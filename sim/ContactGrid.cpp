@@ -234,7 +234,7 @@ const SceneObject* ContactGrid::findContact(const Unit& unit) const {
     const float reach = std::fabs(unit.boundingRadius);
     // A unit that the cells cannot place, or whose reach they do not cover, looks everywhere.
     if (!(reach <= unitReach_) || !insideCells(at.x, at.z)) {
-        return searchEverything(unit);
+        return searchAll(*units_, *statics_, unit);
     }
     const std::vector<Unit>& units = *units_;
     const std::vector<StaticObject>& statics = *statics_;
@@ -284,13 +284,16 @@ const SceneObject* ContactGrid::findContact(const Unit& unit) const {
     return firstStatic == NONE ? nullptr : &statics[firstStatic];
 }
 
-const SceneObject* ContactGrid::searchEverything(const Unit& unit) const {
-    for (const Unit& other : *units_) {
+const SceneObject* ContactGrid::searchAll(const std::vector<Unit>& units,
+                                          const std::vector<StaticObject>& statics,
+                                          const Unit& unit) {
+    for (const Unit& other : units) {
         if (&other != &unit && unit.overlaps(other)) {
             return &other;
         }
     }
-    for (const StaticObject& object : *statics_) {
+    // Static objects count only when no unit is touched: one Halt per step at most.
+    for (const StaticObject& object : statics) {
         if (unit.collidesWith(object)) {
             return &object;
         }

@@ -37,6 +37,10 @@ public:
     const SceneObject* findContact(const Unit& unit) const;
     // Follows units[index] to its current position, so that later searches see where it went.
     void moved(std::size_t index);
+    // The plain search through every unit (unit itself excluded) and then every static object,
+    // with the same answer.
+    static const SceneObject* searchAll(const std::vector<Unit>& units,
+                                        const std::vector<StaticObject>& statics, const Unit& unit);
 
 private:
     static constexpr uint32_t NONE = UINT32_MAX;
@@ -59,7 +63,6 @@ private:
     template <class Visit>
     void visitNeighbours(float x, float z, Visit&& visit) const;
     uint32_t indexOf(const Unit& unit) const;
-    const SceneObject* searchEverything(const Unit& unit) const;
 
     const std::vector<Unit>* units_ = nullptr;
     const std::vector<StaticObject>* statics_ = nullptr;

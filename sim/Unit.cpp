@@ -45,15 +45,14 @@ Unit::Unit() {
     boundingRadius = UNIT_RADIUS;
 }
 
-Unit::Unit(const std::string& unitFilePath)
-    : Unit(unitFilePath, ModelCache::instance(), ReadContext{}) {}
-
 Unit::Unit(const std::string& unitFilePath, const ModelCache& models, const ReadContext& context)
     : Unit() {
+    models_ = &models;
     UnitFile::load(unitFilePath, models, context, *this);
 }
 
-Unit::Unit(const Unit& other) : SceneObject(other), speed_(other.speed_), parts_(other.parts_) {
+Unit::Unit(const Unit& other)
+    : SceneObject(other), speed_(other.speed_), models_(other.models_), parts_(other.parts_) {
     selected = false;
 }
 
@@ -68,6 +67,7 @@ Unit& Unit::operator=(const Unit& other) {
     mesh = other.mesh;
     boundingRadius = other.boundingRadius;
     speed_ = other.speed_;
+    models_ = other.models_;
     parts_ = other.parts_;
     return *this;
 }
@@ -109,8 +109,9 @@ void Unit::draw() const {
 
 void Unit::drawSelectionMarker() const {
     glPushMatrix();
-    // Looked up on every draw: the marker is whatever the program's model lists call SELECTOR.
-    if (const Mesh* marker = ModelCache::instance().get(SELECTION_MARKER)) {
+    // Looked up on every draw: the marker is whatever the model lists call SELECTOR.
+    const Mesh* marker = models_ != nullptr ? models_->get(SELECTION_MARKER) : nullptr;
+    if (marker != nullptr) {
         marker->draw();
     }
     glPopMatrix();

@@ -19,10 +19,10 @@ class Unit : public SceneObject {
 public:
     static constexpr float UNIT_RADIUS = 0.8125f;
 
+    // A unit without parts and without a model cache: it draws no selection marker.
     Unit();
-    // Reads the UnitFile at path; part models come from the program's ModelCache.
-    explicit Unit(const std::string& unitFilePath);
-    // The same from an explicit cache and file source (tests, zelmor-check, fuzzing).
+    // Reads the UnitFile at path with the part models of models, which also gives the unit its
+    // "SELECTOR" marker; models must outlive the unit and its copies.
     Unit(const std::string& unitFilePath, const ModelCache& models, const ReadContext& context);
     // Copies neither the orders nor the selection: a copy stands unselected with an empty queue.
     Unit(const Unit& other);
@@ -75,6 +75,7 @@ private:
     const Direction& directionOf(float heading) const;
 
     float speed_ = 0.0f;
+    const ModelCache* models_ = nullptr;  // non-owning; where the marker is looked up
     mutable Direction direction_;
     OrderQueue orders_;
     // std::string compares as unsigned bytes, so the parts draw in byte order of their names.

@@ -20,18 +20,6 @@ std::pair<float, float> leanFor(const Vector3& normal) {
             static_cast<float>(-std::asin(factor * normal.x) * DEGREES_PER_RADIAN)};
 }
 
-// Sets the lean (angles x and z) from the terrain under the ground point at; lean turns a
-// normal into the two angles.
-template <class Lean>
-void leanWithTerrain(Unit& unit, const TerrainGrid& terrain, const Vector3& at, Lean&& lean) {
-    // Far-off points, infinite ones included, lean with the nearest cell of the grid; a NaN
-    // point lies near no cell, so the unit keeps the lean it has.
-    if (std::isnan(at.x) || std::isnan(at.z)) {
-        return;
-    }
-    std::tie(unit.angles.x, unit.angles.z) = lean(terrain.normalAt(at.x, at.z));
-}
-
 // The terrain has few cells, so most moving units of a step stand on a cell whose lean an
 // earlier unit has already worked out: recent leans are remembered by normal, which saves two
 // asin per unit and gives the same bits.
@@ -60,8 +48,9 @@ private:
     std::array<Slot, 1u << SLOT_BITS> slots_{};
 };
 
-// The whole step of one unit: contact, lean, then its own orders and movement.
-void stepUnit(World& world, Unit& unit, int ms, bool grid, LeanMemo& leans) {
+// The whole step of one unit: contact, lean, then its own orders and movement. The contact
+// search is the grid's when there is one, else the search through every object.
+void stepUnit(World& world, Unit& unit, int ms, const ContactGrid* grid, LeanMemo& leans) {
     // A standing unit is neither halted nor tilted; it keeps the lean it had.
     if (unit.speed() == 0.0f) {
         unit.update(ms);
@@ -69,58 +58,48 @@ void stepUnit(World& world, Unit& unit, int ms, bool grid, LeanMemo& leans) {
     }
     const Vector3 next = unit.nextPosition(ms);
     const SceneObject* contact =
-        grid ? world.contactGrid.findContact(unit) : WorldTick::findContactAllPairs(world, unit);
+        grid != nullptr ? grid->findContact(unit)
+                        : ContactGrid::searchAll(world.units, world.staticObjects, unit);
     if (contact != nullptr) {
         unit.preemptOrder(Order::halt());
     }
-    leanWithTerrain(unit, world.terrain, next,
-                    [&leans](const Vector3& normal) { return leans.lean(normal); });
+    // Far-off points, infinite ones included, lean with the nearest cell of the grid; a NaN
+    // point lies near no cell, so the unit keeps the lean it has.
+    if (!std::isnan(next.x) && !std::isnan(next.z)) {
+        std::tie(unit.angles.x, unit.angles.z) = leans.lean(world.terrain.normalAt(next.x, next.z));
+    }
     unit.update(ms);
 }
 
 }  // namespace
 
 void WorldTick::advance(World& world, int ms) {
-    const bool grid = world.contactSearch == ContactSearch::Grid;
-    if (grid) {
-        world.contactGrid.build(world.units, world.staticObjects);
+    const ContactGrid* grid = nullptr;
+    if (search == ContactSearch::Grid) {
+        grid_.build(world.units, world.staticObjects);
+        grid = &grid_;
     }
     LeanMemo leans;
     for (std::size_t i = 0; i < world.units.size(); ++i) {
         stepUnit(world, world.units[i], ms, grid, leans);
         // The units after this one must find it where it went.
-        if (grid) {
-            world.contactGrid.moved(i);
+        if (grid != nullptr) {
+            grid_.moved(i);
         }
     }
 }
 
-const SceneObject* WorldTick::findContact(const World& world, const Unit& unit) {
-    if (world.contactSearch == ContactSearch::AllPairs) {
-        return findContactAllPairs(world, unit);
-    }
-    ContactGrid grid;
-    grid.build(world.units, world.staticObjects);
-    return grid.findContact(unit);
+// The World's step and the tick that carries it out are defined here, with the simulation, so
+// that the scene knows the tick only by its declaration.
+void World::update(int ms) {
+    tick().advance(*this, ms);
 }
 
-const SceneObject* WorldTick::findContactAllPairs(const World& world, const Unit& unit) {
-    for (const Unit& other : world.units) {
-        if (&other != &unit && unit.overlaps(other)) {
-            return &other;
-        }
+WorldTick& World::tick() {
+    if (!tick_) {
+        tick_ = std::make_shared<WorldTick>();
     }
-    // Static objects count only when no unit is touched: one Halt per step at most.
-    for (const StaticObject& object : world.staticObjects) {
-        if (unit.collidesWith(object)) {
-            return &object;
-        }
-    }
-    return nullptr;
-}
-
-void WorldTick::tilt(Unit& unit, const TerrainGrid& terrain, const Vector3& at) {
-    leanWithTerrain(unit, terrain, at, leanFor);
+    return *tick_;
 }
 
 }  // namespace zelmor

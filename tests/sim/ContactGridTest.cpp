@@ -113,8 +113,8 @@ Twins twins(const SceneShape& shape) {
     pair.grid = std::make_unique<World>(pair.models);
     populate(*pair.reference, shape);
     populate(*pair.grid, shape);
-    pair.reference->contactSearch = ContactSearch::AllPairs;
-    pair.grid->contactSearch = ContactSearch::Grid;
+    pair.reference->tick().search = ContactSearch::AllPairs;
+    pair.grid->tick().search = ContactSearch::Grid;
     return pair;
 }
 
@@ -149,9 +149,9 @@ int stepAlike(Twins& pair, int steps) {
         }
         // The grid of the step just done has followed every unit to where it is now.
         for (std::size_t i = 0; i < reference.units.size(); ++i) {
-            const SceneObject* expected =
-                WorldTick::findContactAllPairs(reference, reference.units[i]);
-            const SceneObject* found = grid.contactGrid.findContact(grid.units[i]);
+            const SceneObject* expected = ContactGrid::searchAll(
+                reference.units, reference.staticObjects, reference.units[i]);
+            const SceneObject* found = pair.grid->tick().contactGrid().findContact(grid.units[i]);
             if (contactIndex(grid, found) != contactIndex(reference, expected)) {
                 ADD_FAILURE() << "unit " << i << " touches another object after step " << step + 1;
                 return contacts;
@@ -167,7 +167,8 @@ void expectSameContacts(World& world) {
     ContactGrid grid;
     grid.build(world.units, world.staticObjects);
     for (const Unit& unit : world.units) {
-        EXPECT_EQ(grid.findContact(unit), WorldTick::findContactAllPairs(world, unit))
+        EXPECT_EQ(grid.findContact(unit),
+                  ContactGrid::searchAll(world.units, world.staticObjects, unit))
             << "unit at " << unit.position.x << ", " << unit.position.z;
     }
 }
@@ -316,8 +317,8 @@ TEST(ContactGrid, FarAndNonFinitePositions) {
             each->units[i].angles.y = 45.0f * float(i);
         }
     }
-    pair.grid->contactSearch = ContactSearch::Grid;
-    pair.reference->contactSearch = ContactSearch::AllPairs;
+    pair.grid->tick().search = ContactSearch::Grid;
+    pair.reference->tick().search = ContactSearch::AllPairs;
     stepAlike(pair, 300);
 }
 
@@ -325,7 +326,7 @@ TEST(ContactGrid, ALaterUnitSeesWhereAnEarlierOneWentInTheSameStep) {
     for (const ContactSearch search : {ContactSearch::AllPairs, ContactSearch::Grid}) {
         ModelCache models;
         World world(models);
-        world.contactSearch = search;
+        world.tick().search = search;
         // In each pair, the first unit drives at 7.5 straight at the second and closes the gap
         // from 1.68 to 1.605 in its own update; the second, moving sideways, is searched after
         // that. The pairs start at offsets across two units, so that some first units leave

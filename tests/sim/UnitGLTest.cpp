@@ -47,21 +47,19 @@ TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsPartsInNameOrder) {
               (std::vector<std::vector<double>>{{1, 2, 3}, {0, 0.5f, 0}, {0, 1, 0}}));
 }
 
+// The marker comes from the cache the unit was read with, looked up on every draw.
 TEST_F(UnitGL, ZeroAnglesIssueNoRotationAndTheSelectedUnitDrawsTheMarker) {
-    Unit unit;
-    unit.select();
-    // The program's cache outlives a test: only a process that has not loaded a SELECTOR yet
-    // (every ctest run) can show the draw without one.
-    if (ModelCache::instance().get("SELECTOR") == nullptr) {
-        unit.draw();
-        // Without a SELECTOR model the marker's push and pop still frame nothing.
-        EXPECT_EQ(GlCalls::names(),
-                  (std::vector<std::string>{"glTranslatef", "glPushMatrix", "glPopMatrix"}));
-    }
-
     test::TempDir dir;
+    ModelCache models;
+    Unit unit(dir.path() / "none.unit", models, ReadContext{});
+    unit.select();
+    unit.draw();
+    // Without a SELECTOR model the marker's push and pop still frame nothing.
+    EXPECT_EQ(GlCalls::names(),
+              (std::vector<std::string>{"glTranslatef", "glPushMatrix", "glPopMatrix"}));
+
     const std::string model = dir.write("marker.mdl", "v 3 0 0 0 1 0 0 0 0 1 i 3 0 1 2 p 1 x");
-    ModelCache::instance().preload(dir.write("list", "SELECTOR " + model));
+    models.preload(dir.write("list", "SELECTOR " + model));
     GlCalls::reset();
     unit.draw();
     const std::vector<std::string> names = GlCalls::names();

@@ -197,17 +197,19 @@ TEST_F(WorldTickTest, FarAwayAndNonFinitePositionsDoNotBreakTheTick) {
 }
 
 TEST_F(WorldTickTest, ContactSearchSkipsOnlyTheUnitItselfAndPrefersUnits) {
-    world.contactSearch = ContactSearch::AllPairs;
     place({{{0, 0, 0}, 0.0f}, {{0, 0, 0}, 0.0f}, {{5, 0, 0}, 0.0f}});
     placeStatic({0, 0, 1});
-    EXPECT_EQ(WorldTick::findContact(world, unit(0)), &unit(1));
-    EXPECT_EQ(WorldTick::findContact(world, unit(1)), &unit(0));
-    EXPECT_EQ(WorldTick::findContact(world, unit(2)), nullptr);
+    ContactGrid grid;
+    const auto expectContact = [&](const Unit& u, const SceneObject* expected) {
+        EXPECT_EQ(ContactGrid::searchAll(world.units, world.staticObjects, u), expected);
+        grid.build(world.units, world.staticObjects);
+        EXPECT_EQ(grid.findContact(u), expected);
+    };
+    expectContact(unit(0), &unit(1));
+    expectContact(unit(1), &unit(0));
+    expectContact(unit(2), nullptr);
     unit(2).position = {0.5f, 0, 1.9f};  // reaches the static object (radius 1), not a unit
-    EXPECT_EQ(WorldTick::findContact(world, unit(2)), &world.staticObjects[0]);
-    world.contactSearch = ContactSearch::Grid;
-    EXPECT_EQ(WorldTick::findContact(world, unit(2)), &world.staticObjects[0]);
-    EXPECT_EQ(WorldTick::findContact(world, unit(0)), &unit(1));
+    expectContact(unit(2), &world.staticObjects[0]);
 }
 
 // Units crossing, following, queuing and braking on the terrain, past a rock: the state of
@@ -216,7 +218,7 @@ uint64_t runScript(ContactSearch search) {
     ModelCache models;
     World world(models);
     world.initTerrain();
-    world.contactSearch = search;
+    world.tick().search = search;
     const Vector3 starts[] = {{-20, 0, -20}, {-18, 0, -22}, {15, 0, 10}, {0, 0, 18}, {-5, 0, 3}};
     for (const Vector3& at : starts) {
         Unit unit;
@@ -258,7 +260,7 @@ uint64_t runCrowd(ContactSearch search) {
     ModelCache models;
     World world(models);
     world.initTerrain();
-    world.contactSearch = search;
+    world.tick().search = search;
     for (int i = 0; i < 40; ++i) {
         Unit unit;
         const float side = i < 20 ? -1.0f : 1.0f;

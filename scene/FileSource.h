@@ -12,7 +12,7 @@ class FileSource {
 public:
     virtual ~FileSource() = default;
     // The file at path, exactly as written, relative to the working directory; null when it
-    // cannot be opened.
+    // cannot be opened or is no regular file (a folder, a device, a FIFO).
     virtual std::unique_ptr<std::istream> open(const std::string& path) const;
     // The working directory's files.
     static const FileSource& disk();

@@ -3,6 +3,7 @@
 #include <istream>
 #include <utility>
 
+#include "scene/BoundedRead.h"
 #include "scene/ModelFile.h"
 
 namespace zelmor {
@@ -16,23 +17,29 @@ ModelCache& ModelCache::instance() {
 
 namespace {
 
-// The next white-space separated word and the offset it starts at; empty at the end of the file.
-std::string nextWord(std::istream& in, ReadReport* report, std::streamoff& at) {
+void tell(ReadReport* report, const std::string& file, std::streamoff at,
+          const std::string& message) {
+    if (report) {
+        report->report(file, at, ReadReport::Kind::Problem, message);
+    }
+}
+
+// The next white-space separated word and the offset it starts at; empty at the end of the file
+// and for a word too long to be a name, which ends the list.
+std::string nextWord(std::istream& in, ReadReport* report, const std::string& file,
+                     std::streamoff& at) {
     std::string word;
     in >> std::ws;
     if (!in.good()) {
         return word;
     }
     at = report ? static_cast<std::streamoff>(in.tellg()) : -1;
-    in >> word;
-    return word;
-}
-
-void tell(ReadReport* report, const std::string& file, std::streamoff at,
-          const std::string& message) {
-    if (report) {
-        report->report(file, at, ReadReport::Kind::Problem, message);
+    if (BoundedRead::word(in, word) == BoundedRead::Result::TooLong) {
+        tell(report, file, at,
+             "word longer than " + std::to_string(BoundedRead::WORD_LIMIT) +
+                 " bytes; reading ends here");
     }
+    return word;
 }
 
 }  // namespace
@@ -46,14 +53,20 @@ void ModelCache::preload(const std::string& listPath, const ReadContext& context
     for (;;) {
         std::streamoff nameAt = -1;
         std::streamoff pathAt = -1;
-        const std::string name = nextWord(*list, context.report, nameAt);
-        const std::string path = nextWord(*list, context.report, pathAt);
+        const std::string name = nextWord(*list, context.report, listPath, nameAt);
+        const std::string path = nextWord(*list, context.report, listPath, pathAt);
         if (name.empty()) {
             return;
         }
-        if (path.empty()) {
+        if (path.empty() && list->eof()) {
             tell(context.report, listPath, nameAt, "model name without a path");
             return;
+        }
+        if (path.empty()) {
+            return;
+        }
+        if (context.report) {
+            context.report->named(ReadReport::Role::ModelFile, path, listPath, pathAt);
         }
         Mesh mesh;
         if (const auto file = context.files->open(path)) {

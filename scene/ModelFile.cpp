@@ -4,14 +4,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "scene/BoundedRead.h"
 #include "scene/FileSource.h"
+#include "scene/SkippedRun.h"
 
 namespace zelmor {
 
 namespace {
+
+// The primitive modes that OpenGL 1.1 draws: GL_POINTS (0) to GL_POLYGON (9).
+constexpr int32_t LAST_PRIMITIVE_MODE = 9;
 
 // A count in a file is a promise the file may not keep: room is made for at most this many
 // values up front, and the arrays grow only as numbers are really read.
@@ -58,15 +64,29 @@ private:
     bool readVertices();
     void noteTextAfterEnd();
     void checkMesh(const Mesh& mesh);
+    void skip(char letter);
+    void reportSkipped();
 
     template <typename T>
     bool number(T& value, std::streamoff* at = nullptr);
+    bool extract(float& value) {
+        return BoundedRead::number(in_, value) == BoundedRead::Result::Read;
+    }
+    template <typename T>
+    bool extract(T& value) {
+        return static_cast<bool>(in_ >> value);
+    }
     bool unsignedNumber(uint32_t& value, const char* what);
 
     std::streamoff here() { return report_ ? static_cast<std::streamoff>(in_.tellg()) : -1; }
     void problem(std::streamoff at, const std::string& message) {
         if (report_) {
             report_->report(file_, at, ReadReport::Kind::Problem, message);
+        }
+    }
+    void note(const std::string& message) {
+        if (report_) {
+            report_->report(file_, -1, ReadReport::Kind::Note, message);
         }
     }
 
@@ -76,6 +96,8 @@ private:
     Draft draft_;
     char letter_ = 0;
     std::streamoff recordAt_ = -1;
+    bool anyText_ = false;
+    SkippedRun skipped_;
 };
 
 Mesh ModelReader::read() {
@@ -88,6 +110,11 @@ Mesh ModelReader::read() {
         if (!in_.get(letter_)) {
             break;
         }
+        anyText_ = true;
+        if (report_ && std::string_view("ciopsvx").find(letter_) != std::string_view::npos) {
+            reportSkipped();
+            skipped_.clear();
+        }
         if (letter_ == 'x') {
             noteTextAfterEnd();
             break;
@@ -96,6 +123,7 @@ Mesh ModelReader::read() {
             break;
         }
     }
+    reportSkipped();
     Mesh mesh(std::move(draft_.vertices), std::move(draft_.indices), std::move(draft_.colours),
               draft_.colour, draft_.mode);
     checkMesh(mesh);
@@ -118,7 +146,7 @@ bool ModelReader::readRecord(char letter) {
         case 'v':
             return readVertices();
         default:
-            problem(recordAt_, "skipped " + shown(letter) + ": not a record letter");
+            skip(letter);
             return true;
     }
 }
@@ -212,6 +240,20 @@ bool ModelReader::readVertices() {
     return true;
 }
 
+void ModelReader::skip(char letter) {
+    // A run that fills its quote is told at once and goes on silently to its end.
+    if (report_ && skipped_.add(letter, recordAt_)) {
+        reportSkipped();
+    }
+}
+
+void ModelReader::reportSkipped() {
+    if (skipped_.pending()) {
+        problem(skipped_.start(), "skipped " + skipped_.quoted() + ": not a record letter");
+        skipped_.markReported();
+    }
+}
+
 // Reads one number after white space. Out-of-range values and text that is no number fail the
 // stream's extraction; either way reading ends and the record in hand is dropped.
 template <typename T>
@@ -225,7 +267,7 @@ bool ModelReader::number(T& value, std::streamoff* at) {
     if (at) {
         *at = start;
     }
-    if (in_ >> value) {
+    if (extract(value)) {
         return true;
     }
     problem(start, "unreadable number in " + shown(letter_) + " record");
@@ -273,6 +315,14 @@ void ModelReader::checkMesh(const Mesh& mesh) {
     }
     if (!mesh.coloursMatch()) {
         problem(draft_.vertexRecordAt, "vertex colours do not match the vertices");
+    }
+    if (!anyText_) {
+        note("model file is empty; the model draws nothing");
+    } else if (mesh.indexCount() == 0) {
+        note("model has no indices; it draws nothing");
+    } else if (mesh.primitiveMode() < 0 || mesh.primitiveMode() > LAST_PRIMITIVE_MODE) {
+        note("primitive mode " + std::to_string(mesh.primitiveMode()) +
+             " is no OpenGL primitive; the model draws nothing");
     }
 }
 

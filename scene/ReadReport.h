@@ -10,12 +10,15 @@ namespace zelmor {
 class ReadReport {
 public:
     enum class Kind { Problem, Note };
+    // What a file named by another one is read as.
+    enum class Role { ModelList, ModelFile, UnitFile };
     virtual ~ReadReport() = default;
     virtual void report(const std::string& file, std::streamoff offset, Kind kind,
                         const std::string& message) = 0;
-    // A record at offset in file named path (a model list or a unit file). Reports about the
-    // whole of path (offset -1: it cannot be opened, it stores no parts) belong to that place.
-    virtual void named(const std::string& /*path*/, const std::string& /*file*/,
+    // A record at offset in file named path, to be read in the role given; the reports about
+    // path that follow come from that reading. Reports about the whole of path (offset -1: it
+    // cannot be opened, it stores no parts) belong to that place.
+    virtual void named(Role /*role*/, const std::string& /*path*/, const std::string& /*file*/,
                        std::streamoff /*offset*/) {}
 };
 

@@ -1,20 +1,16 @@
 #include "scene/RecordReader.h"
 
-#include <cstdio>
 #include <utility>
+
+#include "scene/BoundedRead.h"
 
 namespace zelmor {
 
 namespace {
 
-std::string describe(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte > 0x20 && byte < 0x7F) {
-        return std::string("'") + c + "'";
-    }
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", byte);
-    return std::string("byte ") + text;
+// White space as formatted extraction skips it in the "C" locale.
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 }  // namespace
@@ -35,21 +31,65 @@ std::streamoff RecordReader::nextTokenOffset() {
 }
 
 bool RecordReader::nextRecord(std::string_view letters, char& letter) {
+    if (reporting()) {
+        return nextRecordCounting(letters, letter);
+    }
     for (;;) {
-        const std::streamoff offset = nextTokenOffset();
         char c = 0;
         if (!(in_ >> c)) {
             return false;
         }
         if (letters.find(c) != std::string_view::npos) {
+            recordLetter_ = c;
+            letter = c;
+            return true;
+        }
+    }
+}
+
+// The same reading as the plain loop above, one character at a time from the stream's buffer,
+// so that the offset of each character is counted rather than asked of the stream: asking
+// costs a system call per character, which makes a large file of stray text slow to check.
+bool RecordReader::nextRecordCounting(std::string_view letters, char& letter) {
+    if (!in_.good()) {
+        in_.setstate(std::ios::failbit);
+        return false;
+    }
+    std::streambuf& buffer = *in_.rdbuf();
+    std::streamoff offset = in_.tellg();
+    for (;; ++offset) {
+        const int next = buffer.sbumpc();
+        if (next == std::char_traits<char>::eof()) {
+            in_.setstate(std::ios::eofbit | std::ios::failbit);
+            reportSkipped();
+            skipped_.clear();
+            return false;
+        }
+        const char c = static_cast<char>(next);
+        if (isBlank(c)) {
+            continue;
+        }
+        if (letters.find(c) != std::string_view::npos) {
+            reportSkipped();
+            skipped_.clear();
             recordOffset_ = offset;
             recordLetter_ = c;
             letter = c;
             return true;
         }
-        if (reporting()) {
-            problem(offset, "skipped " + describe(c) + " where a record letter was expected");
+        skippedSinceAsked_ = true;
+        // A run that fills its quote is told at once and goes on silently to its end.
+        if (skipped_.add(c, offset)) {
+            reportSkipped();
         }
+    }
+}
+
+void RecordReader::reportSkipped() {
+    if (skipped_.pending()) {
+        problem(skipped_.start(),
+                "skipped " + skipped_.quoted() + " where a record letter was expected");
+        skipped_.markReported();
     }
 }
 
@@ -57,15 +97,22 @@ bool RecordReader::readNumber(float& value) {
     // Without a listener the plain extraction decides alone; the listener path fails on exactly
     // the same input, it only learns why.
     if (!reporting()) {
-        return static_cast<bool>(in_ >> value);
+        return BoundedRead::number(in_, value) == BoundedRead::Result::Read;
     }
     if (atEnd()) {
         reportCutShort();
         return false;
     }
     const std::streamoff offset = in_.tellg();
-    if (in_ >> value) {
-        return true;
+    switch (BoundedRead::number(in_, value)) {
+        case BoundedRead::Result::Read:
+            return true;
+        case BoundedRead::Result::TooLong:
+            problem(offset, "number longer than " + std::to_string(BoundedRead::NUMBER_LIMIT) +
+                                " characters; reading ends here");
+            return false;
+        case BoundedRead::Result::Failed:
+            break;
     }
     problem(offset, "number could not be read; reading ends here");
     return false;
@@ -83,8 +130,16 @@ bool RecordReader::readVector(Vector3& value) {
 }
 
 bool RecordReader::readWord(std::string& word) {
-    if (in_ >> word) {
-        return true;
+    const std::streamoff offset = nextTokenOffset();
+    switch (BoundedRead::word(in_, word)) {
+        case BoundedRead::Result::Read:
+            return true;
+        case BoundedRead::Result::TooLong:
+            problem(offset, "word longer than " + std::to_string(BoundedRead::WORD_LIMIT) +
+                                " bytes; reading ends here");
+            return false;
+        case BoundedRead::Result::Failed:
+            break;
     }
     if (reporting()) {
         reportCutShort();
@@ -96,8 +151,7 @@ void RecordReader::noteTrailingText() {
     if (!reporting() || atEnd()) {
         return;
     }
-    report_->report(fileName_, in_.tellg(), ReadReport::Kind::Note,
-                    "text after the end record 'x' is not read");
+    note(in_.tellg(), "text after the end record 'x' is not read");
 }
 
 void RecordReader::reportCutShort() const {
@@ -116,11 +170,19 @@ void RecordReader::problem(std::streamoff offset, const std::string& message) co
     report_->report(fileName_, offset, ReadReport::Kind::Problem, message);
 }
 
-void RecordReader::named(const std::string& path, std::streamoff offset) const {
+void RecordReader::note(std::streamoff offset, const std::string& message) const {
     if (report_ == nullptr) {
         return;
     }
-    report_->named(path, fileName_, offset);
+    report_->report(fileName_, offset, ReadReport::Kind::Note, message);
+}
+
+void RecordReader::named(ReadReport::Role role, const std::string& path,
+                         std::streamoff offset) const {
+    if (report_ == nullptr) {
+        return;
+    }
+    report_->named(role, path, fileName_, offset);
 }
 
 }  // namespace zelmor

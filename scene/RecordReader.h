@@ -3,50 +3,63 @@
 #include <istream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "geometry/Vector3.h"
 #include "scene/ReadReport.h"
+#include "scene/SkippedRun.h"
 
 namespace zelmor {
 
 // The token reader shared by the one-letter record files (SceneFile, UnitFile): record letters,
 // numbers and words by formatted stream extraction, line breaks meaningless. Anything that is
 // not a record letter is skipped one character at a time. Every read consumes input or fails,
-// so a reader built on it always ends. Byte offsets are taken only when a report listens.
+// so a reader built on it always ends. Words and numbers are bounded in length (BoundedRead).
+// Byte offsets are taken only when a report listens.
 class RecordReader {
 public:
     RecordReader(std::istream& in, std::string fileName, ReadReport* report);
 
-    // The next character that is one of letters, skipping (and reporting) every other
-    // non-blank character on its own. False at the end of the input or after a failed read.
+    // The next character that is one of letters, skipping every other non-blank character on
+    // its own; a run of skipped characters is reported once. False at the end of the input or
+    // after a failed read.
     bool nextRecord(std::string_view letters, char& letter);
     // False, with a report, when the input ends first or the text is not a number.
     bool readNumber(float& value);
     bool readVector(Vector3& value);
-    // The next run of non-blank characters; false at the end of the input.
+    // The next run of non-blank characters; false at the end of the input or when the word is
+    // too long to be a name.
     bool readWord(std::string& word);
     // After the end record: tells the report when more than blanks follow.
     void noteTrailingText();
 
     bool reporting() const { return report_ != nullptr; }
+    // Characters were skipped since the last call; the call forgets them.
+    bool skippedSinceAsked() { return std::exchange(skippedSinceAsked_, false); }
     // Problem at the offset of the current record's letter.
     void recordProblem(const std::string& message) const;
     void problem(std::streamoff offset, const std::string& message) const;
+    void note(std::streamoff offset, const std::string& message) const;
     // Tells the report that the word at offset named the file at path.
-    void named(const std::string& path, std::streamoff offset) const;
+    void named(ReadReport::Role role, const std::string& path, std::streamoff offset) const;
     // Where the next token starts; -1 when nobody listens or the input has ended.
     std::streamoff nextTokenOffset();
 
 private:
     // Skips blanks; true when nothing but blanks was left (or an earlier read failed).
     bool atEnd();
+    bool nextRecordCounting(std::string_view letters, char& letter);
     void reportCutShort() const;
+    // Reports the run of skipped characters unless it was reported already.
+    void reportSkipped();
 
     std::istream& in_;
     std::string fileName_;  // labels the reports
     ReadReport* report_;
     std::streamoff recordOffset_ = -1;
     char recordLetter_ = 0;
+    SkippedRun skipped_;
+    bool skippedSinceAsked_ = false;
 };
 
 }  // namespace zelmor

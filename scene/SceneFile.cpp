@@ -60,7 +60,7 @@ bool SceneFile::readModelList() {
     if (!reader_.readWord(path)) {
         return false;
     }
-    reader_.named(path, offset);
+    reader_.named(ReadReport::Role::ModelList, path, offset);
     world_.models->preload(path, context_);
     return true;
 }
@@ -90,7 +90,7 @@ bool SceneFile::readUnit() {
     if (!reader_.readWord(path)) {
         return false;
     }
-    reader_.named(path, offset);
+    reader_.named(ReadReport::Role::UnitFile, path, offset);
     Unit unit(path, *world_.models, context_);
     unit.position = position_;
     unit.angles = orientation_;

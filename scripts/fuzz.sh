@@ -10,6 +10,7 @@ seconds=${1:-60}
 build=$root/build-fuzz
 targets=(ModelFile ModelList UnitFile SceneFile)
 
+echo "fuzz: building the targets into $build"
 CC=clang-14 CXX=clang++-14 cmake -S fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 >/dev/null
 
@@ -20,6 +21,7 @@ failed=()
 for target in "${targets[@]}"; do
     cp -r "fuzz/corpus/$target" "$work/$target"
     log=$work/$target.log
+    echo "fuzz_$target: running for $seconds s"
     # The readers open nothing on disk, but run in the scratch folder all the same.
     if (cd "$work" && "$build/fuzz_$target" -max_len=4096 -timeout=5 -rss_limit_mb=2048 \
             -max_total_time="$seconds" -print_final_stats=1 \

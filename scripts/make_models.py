@@ -1,8 +1,14 @@
 #!/usr/bin/env python3
 """Builds zelmor's demo content: every model, the model list, the unit files and the scene.
 
-Run from anywhere: python3 scripts/make_models.py. Everything is written under data/ and the
-output is the same on every run (the scatter uses a fixed seed).
+Run from anywhere: python3 scripts/make_models.py [--force]. Everything is written under data/
+and the output is the same on every run (the scatter uses a fixed seed).
+
+The script writes only the files it generates, and only while they hold what it last wrote:
+data/.generated records the SHA-256 of each file as written. A file changed by hand since (a
+unit added to the scene, a tuned unit file), or one it did not write, is kept and named, and the
+script exits with status 1; --force overwrites such files. Files that already hold the
+generated text are left untouched, so a run on an unchanged tree changes nothing.
 
 The program draws with lighting off, so each face gets its own vertices coloured by a fixed
 light direction: tops are lightest, the sides that face the default camera (which looks along
@@ -14,6 +20,8 @@ Model files have no comments and read every stray letter as a record, so the wri
 nothing but the records v, o, i, p, c and x.
 """
 
+import argparse
+import hashlib
 import math
 import os
 import random
@@ -24,6 +32,9 @@ from scene_layout import scene_text  # noqa: E402  (beside this script)
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 DATA = os.path.join(ROOT, "data")
+MANIFEST = ".generated"  # under DATA
+MANIFEST_HEADER = ("# Written by scripts/make_models.py: the SHA-256 of each file as it wrote it.\n"
+                   "# It overwrites a file only while the file still matches.\n")
 
 TRIANGLES = 4
 LIGHT = (-0.6, 1.0, -0.25)  # towards the light, not normalised
@@ -445,22 +456,93 @@ def unit_text(parts):
     return "\n".join(lines) + "\n"
 
 
-def write(relative, text):
-    path = os.path.join(DATA, relative)
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w", newline="\n") as out:
-        out.write(text)
+def digest(data):
+    return hashlib.sha256(data).hexdigest()
 
 
-def main():
+def read_manifest():
+    recorded = {}
+    try:
+        with open(os.path.join(DATA, MANIFEST), encoding="utf-8") as lines:
+            for line in lines:
+                if line.strip() and not line.startswith("#"):
+                    sha, relative = line.rstrip("\n").split("  ", 1)
+                    recorded[relative] = sha
+    except FileNotFoundError:
+        pass
+    return recorded
+
+
+def manifest_text(entries):
+    return MANIFEST_HEADER + "".join(f"{sha}  {relative}\n"
+                                     for relative, sha in sorted(entries.items()))
+
+
+def current_bytes(path):
+    """The file's bytes; None when there is no regular file."""
+    if not os.path.isfile(path):
+        return None
+    with open(path, "rb") as existing:
+        return existing.read()
+
+
+def generated_files():
+    """(path under data/, text) of every file this script owns, in writing order."""
     models = all_models()
-    for model in models:
-        write(f"models/{model.name}.mdl", model.text())
-    write("models.lst", "".join(f"{m.name} models/{m.name}.mdl\n" for m in models))
-    for name, parts in UNITS.items():
-        write(f"units/{name}.unit", unit_text(parts))
-    write("wdf/test.wdf", scene_text())
+    files = [(f"models/{model.name}.mdl", model.text()) for model in models]
+    files.append(("models.lst", "".join(f"{m.name} models/{m.name}.mdl\n" for m in models)))
+    files += [(f"units/{name}.unit", unit_text(parts)) for name, parts in UNITS.items()]
+    files.append(("wdf/test.wdf", scene_text()))
+    return files
+
+
+def write_bytes(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as out:
+        out.write(data)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description="Writes zelmor's models, model list, unit "
+                                     "files and scene under data/.")
+    parser.add_argument("--force", action="store_true",
+                        help="also overwrite files changed by hand or not written by this script")
+    force = parser.parse_args(argv).force
+
+    recorded = read_manifest()
+    manifest = {}
+    unchanged = 0
+    written = 0
+    kept = []
+    for relative, text in generated_files():
+        path = os.path.join(DATA, relative)
+        shown = os.path.relpath(path, ROOT)
+        data = text.encode("utf-8")
+        current = current_bytes(path)
+        if current == data:
+            manifest[relative] = digest(data)
+            unchanged += 1
+            continue
+        if current is not None and not force and recorded.get(relative) != digest(current):
+            why = ("changed by hand since this script wrote it" if relative in recorded
+                   else "not written by this script")
+            print(f"kept {shown}: {why} (--force overwrites it)")
+            kept.append(shown)
+            if relative in recorded:
+                manifest[relative] = recorded[relative]  # still differs from what was written
+            continue
+        write_bytes(path, data)
+        manifest[relative] = digest(data)
+        written += 1
+        print(f"wrote {shown}")
+    for relative in sorted(set(recorded) - set(manifest)):
+        print(f"no longer generated, left in place: {os.path.join('data', relative)}")
+    text = manifest_text(manifest).encode("utf-8")
+    if current_bytes(os.path.join(DATA, MANIFEST)) != text:
+        write_bytes(os.path.join(DATA, MANIFEST), text)
+    print(f"make_models.py: {written} written, {unchanged} unchanged, {len(kept)} kept")
+    return 1 if kept else 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main(sys.argv[1:]))

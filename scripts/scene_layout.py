@@ -1,5 +1,8 @@
 """The layout of the demo scene data/wdf/test.wdf, used by make_models.py.
 
+make_models.py writes the scene only while it still holds what the script last wrote: once
+the scene is edited by hand it is kept (and named) unless make_models.py is run with --force.
+
 The camera looks diagonally along +x +z, the direction in which the program's scroll keys move
 it, so the hand-placed parts are written in screen-aligned ground coordinates: u to the right
 of the screen, v away from the viewer, both measured from ORIGIN.

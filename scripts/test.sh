@@ -7,9 +7,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+step() { echo "== $* ($(date +%H:%M:%S))"; }
+step "building into build/"
 scripts/build.sh build
+step "ctest: unit, GL and end-to-end suites"
 ctest --test-dir build --output-on-failure -j2
 
+step "soak: 60 s of random input to the program"
 scripts/soak.sh 60
 
 # The sanitizer build stops at the first finding (-fno-sanitize-recover). GCC's UBSan leaves
@@ -17,22 +21,27 @@ scripts/soak.sh 60
 # warnings are unreliable under ASan and only add noise here.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMOR_SANITIZE=ON -DZELMOR_BENCH=OFF \
     "-DCMAKE_CXX_FLAGS=-fsanitize=float-cast-overflow -Wno-maybe-uninitialized" >/dev/null
+step "building the sanitizer suites into build-asan/"
 cmake --build build-asan -j2 --target zelmor zelmor_tests zelmor_gl_tests
 (
     export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
     export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+    step "unit suite under AddressSanitizer and UndefinedBehaviorSanitizer"
     ctest --test-dir build-asan -L unit --output-on-failure -j2
     # Mesa unloads its EGL driver when the last GL window goes, before LeakSanitizer looks at
     # the end, and the memory the driver's globals still hold would then show as leaked from an
     # unknown module. Preloaded, the driver stays mapped and that memory stays reachable.
     libasan=$(ldd build-asan/tests/zelmor_gl_tests | awk '/libasan/ { print $3 }')
     dri=$(ls /usr/lib/*/dri/swrast_dri.so | head -n 1)
+    step "GL suite under the sanitizers"
     LD_PRELOAD="$libasan libEGL_mesa.so.0 $dri" \
         ctest --test-dir build-asan -L gl --output-on-failure -j2
     # The real program under LeakSanitizer, driven for a while and ended with Escape.
+    step "the program under LeakSanitizer: 20 s of random input"
     ZELMOR=build-asan/zelmor SOAK_RSS_BOUND_KB=none scripts/soak.sh 20
 )
 
+step "fuzzing: 60 s for each of the 4 readers"
 scripts/fuzz.sh 60
 
 # Every step above stops the script on its first failure, so reaching here means all passed.

@@ -71,6 +71,8 @@ bool UnitFile::readModel() {
     }
     // The cache never loads here: only a model list read before this unit can supply the model.
     part_.mesh = models_.get(name);
+    modelName_ = name;
+    modelSincePart_ = true;
     if (part_.mesh == nullptr && reader_.reporting()) {
         reader_.problem(offset, "model '" + name + "' is in no model list loaded before this unit");
     }
@@ -86,6 +88,15 @@ bool UnitFile::readPartName() {
     if (part_.mesh == nullptr && reader_.reporting()) {
         reader_.problem(offset, "part '" + name + "' has no model and draws nothing");
     }
+    // Skipped text where this part's "m" record was meant to be (a mistyped letter) leaves it
+    // with the model of the part before it, which is easy to miss on screen.
+    const bool skipped = reader_.skippedSinceAsked();
+    if (skipped && !modelSincePart_ && part_.mesh != nullptr && partsStored_ > 0) {
+        reader_.note(offset, "part '" + name + "' keeps the model '" + modelName_ +
+                                 "' of the part before it");
+    }
+    modelSincePart_ = false;
+    ++partsStored_;
     unit_.storePart(name, part_);
     return true;
 }

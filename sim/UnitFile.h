@@ -38,6 +38,11 @@ private:
     const ModelCache& models_;
     Unit& unit_;
     SceneObject part_;
+    // Only kept for reports: the model named by the last "m" record, whether one was read
+    // since the last stored part, and how many parts were stored.
+    std::string modelName_;
+    bool modelSincePart_ = false;
+    int partsStored_ = 0;
 };
 
 }  // namespace zelmor

@@ -98,6 +98,7 @@ TEST_F(ModelCacheTest, ReportsWhatTheListCannotDeliver) {
     EXPECT_EQ(report.lines, (std::vector<std::string>{
                                 "list.txt@5 cannot open model file missing.mdl",
                                 "bad.mdl@10 skipped 'q': not a record letter",
+                                "bad.mdl@-1 note model has no indices; it draws nothing",
                                 "list.txt@29 model name without a path",
                                 "nowhere.txt@-1 cannot open the model list",
                             }));

@@ -174,7 +174,9 @@ TEST(ModelFile, ReportsWhatItSkipsCutsShortOrCannotUse) {
                                 "m.txt@12 index 5 at or above the vertex count 2",
                                 "m.txt@30 vertex colours do not match the vertices",
                                 "c.txt@0 'c' record cut short by the end of the file",
+                                "c.txt@-1 note model has no indices; it draws nothing",
                                 "b.txt@8 unreadable number in 'v' record",
+                                "b.txt@-1 note model has no indices; it draws nothing",
                             }));
 }
 

@@ -2,12 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "scene/FolderFileSource.h"
 #include "scene/MemoryFileSource.h"
+#include "scene/ModelCache.h"
+#include "scene/World.h"
 #include "tests/support/TestFiles.h"
 
 namespace zelmor {
@@ -28,16 +38,19 @@ protected:
     // Runs the check on scene text; true when it found no problem.
     bool check(const std::string& scene) {
         disk.add(SCENE, scene);
+        printed.clear();
         return checker.run(SCENE);
     }
+    const Lines& messages() const { return printed; }
 
     MemoryFileSource disk;
-    SceneCheck checker{disk};
+    Lines printed;
+    SceneCheck checker{disk, [this](const std::string& line) { printed.push_back(line); }};
 };
 
 TEST_F(ZelmorCheckTest, ACleanSceneGivesOnlyTheSummary) {
     EXPECT_TRUE(check("m models.lst\np 1 0 1\nb hull\nu tank.unit\nu tank.unit\nl\nx\n"));
-    EXPECT_EQ(checker.messages(), Lines{});
+    EXPECT_EQ(messages(), Lines{});
     EXPECT_EQ(checker.summary(),
               "wdf/test.wdf: 2 units, 1 static object, 2 models; 0 problems, 0 notes");
 }
@@ -45,7 +58,7 @@ TEST_F(ZelmorCheckTest, ACleanSceneGivesOnlyTheSummary) {
 // Notes do not make a scene fail; text after "x" is only a note.
 TEST_F(ZelmorCheckTest, TextAfterTheEndIsANoteAndStillClean) {
     EXPECT_TRUE(check("m models.lst\nb hull x\n\n  old b turret\n"));
-    EXPECT_EQ(checker.messages(),
+    EXPECT_EQ(messages(),
               Lines{"wdf/test.wdf:4:3: note: text after the end record 'x' is not read"});
     EXPECT_EQ(checker.notes(), 1);
     EXPECT_EQ(checker.summary(),
@@ -56,6 +69,8 @@ TEST_F(ZelmorCheckTest, TextAfterTheEndIsANoteAndStillClean) {
 TEST_F(ZelmorCheckTest, SceneProblemsAtTheirLineAndColumn) {
     disk.add("empty.unit", "p 0 1 0\nx\n");
     disk.add("bare.unit", "m nothing a body\nx\n");
+    // "n turret" was meant as "m turret": the turret keeps the hull's model.
+    disk.add("typo.unit", "m hull a hull\nn turret p 0 1 0 a turret\nx\n");
     EXPECT_FALSE(
         check("m models.lst\n"
               "m none.lst\n"
@@ -63,26 +78,30 @@ TEST_F(ZelmorCheckTest, SceneProblemsAtTheirLineAndColumn) {
               "u none.unit\n"
               "\tu empty.unit\n"
               "u bare.unit u bare.unit\n"
+              "u typo.unit\n"
               "x\n"));
-    EXPECT_EQ(checker.messages(),
-              (Lines{
-                  "wdf/test.wdf:2:3: none.lst: cannot open the model list",
-                  "wdf/test.wdf:3:1: skipped 'Q' where a record letter was expected",
-                  "wdf/test.wdf:3:5: model 'ghost' is in no model list loaded before it",
-                  "wdf/test.wdf:4:3: none.unit: unit file cannot be opened; the unit has no parts",
-                  "wdf/test.wdf:5:4: empty.unit: unit file stores no parts; the unit shows nothing",
-                  "bare.unit:1:3: model 'nothing' is in no model list loaded before this unit",
-                  "bare.unit:1:13: part 'body' has no model and draws nothing",
-              }));
+    EXPECT_EQ(
+        messages(),
+        (Lines{
+            "wdf/test.wdf:2:3: none.lst: cannot open the model list",
+            "wdf/test.wdf:3:1: skipped 'Q' where a record letter was expected",
+            "wdf/test.wdf:3:5: model 'ghost' is in no model list loaded before it",
+            "wdf/test.wdf:4:3: none.unit: unit file cannot be opened; the unit has no parts",
+            "wdf/test.wdf:5:4: empty.unit: unit file stores no parts; the unit shows nothing",
+            "bare.unit:1:3: model 'nothing' is in no model list loaded before this unit",
+            "bare.unit:1:13: part 'body' has no model and draws nothing",
+            "typo.unit:2:1: skipped 'n turret' where a record letter was expected",
+            "typo.unit:2:20: note: part 'turret' keeps the model 'hull' of the part before it",
+        }));
     EXPECT_EQ(checker.summary(),
-              "wdf/test.wdf: 4 units, 1 static object, 2 models; 7 problems, 0 notes");
+              "wdf/test.wdf: 5 units, 1 static object, 2 models; 8 problems, 1 note");
 }
 
 // Each run starts afresh, so every scene below is judged on its own.
 TEST_F(ZelmorCheckTest, NumbersThatCannotBeReadAndRecordsCutShort) {
     const auto messagesOf = [this](const std::string& scene) {
         EXPECT_FALSE(check(scene)) << scene;
-        return checker.messages();
+        return messages();
     };
     EXPECT_EQ(messagesOf("p 1 2 3\no 0 1e999 0\nb hull\n"),
               Lines{"wdf/test.wdf:2:5: number could not be read; reading ends here"});
@@ -109,39 +128,168 @@ TEST_F(ZelmorCheckTest, ModelListAndModelFileProblems) {
              "odd odd.mdl\n"
              "gone gone.mdl\n"
              "bad bad.mdl\n"
+             "none none.mdl\n"
+             "mode mode.mdl\n"
+             "blank blank.mdl\n"
              "lone\n");
     disk.add("far.mdl", "v 3 0 0 0 1 0 0 0 1 0\ni 3 0 1 3\np 4\nx\n");
     disk.add("odd.mdl", "v 1 0 0 0\no 1 2 3 4\nv 2 0 0 0 1 1 1\ni 2 0 1\nx\n");
-    disk.add("bad.mdl", "v 1 0 0 0 q\ni 2 0 -\n");
+    disk.add("bad.mdl", "v 1 0 0 0 q q7\ni 2 0 -\n");
+    disk.add("none.mdl", "v 3 0 0 0 1 0 0 0 1 0\np 4\nx\n");
+    disk.add("mode.mdl", "v 3 0 0 0 1 0 0 0 1 0\ni 3 0 1 2\np 12\nx\n");
+    disk.add("blank.mdl", " \n");
     EXPECT_FALSE(check("m models.lst\nx\n"));
-    EXPECT_EQ(checker.messages(), (Lines{
-                                      "far.mdl:2:1: index 3 at or above the vertex count 3",
-                                      "odd.mdl:3:1: vertex colours do not match the vertices",
-                                      "models.lst:4:6: cannot open model file gone.mdl",
-                                      "bad.mdl:1:11: skipped 'q': not a record letter",
-                                      "bad.mdl:2:7: unreadable number in 'i' record",
-                                      "models.lst:6:1: model name without a path",
-                                  }));
+    EXPECT_EQ(messages(),
+              (Lines{
+                  "far.mdl:2:1: index 3 at or above the vertex count 3",
+                  "odd.mdl:3:1: vertex colours do not match the vertices",
+                  "models.lst:4:6: cannot open model file gone.mdl",
+                  "bad.mdl:1:11: skipped 'q q7': not a record letter",
+                  "bad.mdl:2:7: unreadable number in 'i' record",
+                  "models.lst:5:5: note: bad.mdl: model has no indices; it draws nothing",
+                  "models.lst:6:6: note: none.mdl: model has no indices; it draws nothing",
+                  "models.lst:7:6: note: mode.mdl: primitive mode 12 is no OpenGL primitive; the "
+                  "model draws nothing",
+                  "models.lst:8:7: note: blank.mdl: model file is empty; the model draws nothing",
+                  "models.lst:9:1: model name without a path",
+              }));
     EXPECT_EQ(checker.summary(),
-              "wdf/test.wdf: 0 units, 0 static objects, 5 models; 6 problems, 0 notes");
+              "wdf/test.wdf: 0 units, 0 static objects, 8 models; 6 problems, 4 notes");
 }
 
 TEST_F(ZelmorCheckTest, ASceneThatCannotBeOpened) {
-    SceneCheck missing(disk);
-    EXPECT_FALSE(missing.run("wdf/none.wdf"));
-    EXPECT_EQ(missing.messages(),
+    EXPECT_FALSE(checker.run("wdf/none.wdf"));
+    EXPECT_EQ(messages(),
               Lines{"wdf/none.wdf:1:1: scene file cannot be opened; the scene stays empty"});
-    EXPECT_EQ(missing.summary(),
+    EXPECT_EQ(checker.summary(),
               "wdf/none.wdf: 0 units, 0 static objects, 0 models; 1 problem, 0 notes");
 }
 
-// The scene shipped in data/ must check clean, read from disk as the program reads it.
-TEST(ZelmorCheck, TheBundledSceneChecksClean) {
-    const test::ScopedWorkingDirectory inData(std::filesystem::path(ZELMOR_SOURCE_DIR) / "data");
-    SceneCheck checker;
-    EXPECT_TRUE(checker.run(SCENE));
-    EXPECT_EQ(checker.messages(), Lines{});
-    EXPECT_EQ(checker.problems(), 0);
+// Only regular files are content. A folder, a device that never ends and a FIFO that blocks
+// its opening give empty content to the program and a problem to the checker, in each role.
+TEST(ZelmorCheck, NoFileButARegularOneHasContent) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.path() / "folder");
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+    const std::string scene = dir.write("wdf/test.wdf", "");
+    for (const std::string bad : {"folder", "/dev/zero", "fifo"}) {
+        SCOPED_TRACE(bad);
+        dir.write("models.lst", "a " + bad + "\n");
+        dir.write("wdf/test.wdf", "m models.lst\nm " + bad + "\nu " + bad + "\nx\n");
+        const FolderFileSource files(dir.path(), scene);
+        Lines printed;
+        SceneCheck checker(files, [&](const std::string& line) { printed.push_back(line); });
+        EXPECT_FALSE(checker.run(scene));
+        EXPECT_EQ(printed, (Lines{
+                               "models.lst:1:3: cannot open model file " + bad,
+                               scene + ":2:3: " + bad + ": cannot open the model list",
+                               scene + ":3:3: " + bad +
+                                   ": unit file cannot be opened; the unit has no parts",
+                           }));
+        const FolderFileSource asScene(dir.path(), bad);
+        SceneCheck sceneChecker(asScene, [&](const std::string& line) { printed.push_back(line); });
+        printed.clear();
+        EXPECT_FALSE(sceneChecker.run(bad));
+        EXPECT_EQ(printed, Lines{bad + ":1:1: scene file cannot be opened; the scene stays empty"});
+
+        // What the program loads from the same files.
+        ModelCache models;
+        World world(models);
+        world.loadScene(scene, ReadContext{&files, nullptr});
+        ASSERT_NE(models.get("a"), nullptr);
+        EXPECT_EQ(models.get("a")->vertexCount(), 0u);
+        ASSERT_EQ(world.units.size(), 1u);
+        EXPECT_TRUE(world.units[0].parts().empty());
+        World empty(models);
+        empty.loadScene(bad, ReadContext{&asScene, nullptr});
+        EXPECT_TRUE(empty.staticObjects.empty());
+    }
+}
+
+// The zelmor-check program itself: run in dir with arguments, its output lines, exit status and
+// the most memory it held.
+struct CheckRun {
+    int status = -1;
+    long maxResidentKb = 0;
+    Lines output;
+};
+
+CheckRun runCheck(const std::filesystem::path& dir, const std::vector<std::string>& arguments) {
+    test::TempDir scratch;
+    const std::string outPath = (scratch.path() / "out").string();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::vector<char*> argv{const_cast<char*>(ZELMOR_CHECK)};
+        for (const std::string& argument : arguments) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
+        // A hard ceiling as well, so that a checker that keeps what it reads fails fast
+        // instead of taking the machine's memory.
+        const rlimit ceiling{1L << 30, 1L << 30};
+        if (::chdir(dir.c_str()) != 0 || !std::freopen(outPath.c_str(), "w", stdout) ||
+            ::setrlimit(RLIMIT_AS, &ceiling) != 0) {
+            ::_exit(127);
+        }
+        ::execv(ZELMOR_CHECK, argv.data());
+        ::_exit(127);
+    }
+    CheckRun run;
+    int status = 0;
+    rusage usage{};
+    if (child > 0 && ::wait4(child, &status, 0, &usage) == child && WIFEXITED(status)) {
+        run.status = WEXITSTATUS(status);
+        run.maxResidentKb = usage.ru_maxrss;
+    }
+    run.output = test::readLines(outPath);
+    return run;
+}
+
+// Tens of megabytes of problems: each is counted, the first few are shown, and the checker's
+// memory does not grow with the file.
+TEST(ZelmorCheck, AHugeFileOfProblemsIsCheckedInLittleMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's own memory would be measured";
+#endif
+    test::TempDir dir;
+    constexpr long long RECORDS = 2'000'000;  // "Q p 0 0 0\n": 10 bytes and one problem each
+    std::filesystem::create_directory(dir.path() / "wdf");
+    {
+        std::ofstream out(dir.path() / "wdf/test.wdf", std::ios::binary);
+        const std::string block = [] {
+            std::string text;
+            for (int n = 0; n < 1000; ++n) {
+                text += "Q p 0 0 0\n";
+            }
+            return text;
+        }();
+        for (long long n = 0; n < RECORDS / 1000; ++n) {
+            out << block;
+        }
+    }
+    const CheckRun run = runCheck(dir.path(), {});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_LT(run.maxResidentKb, 50 * 1024);
+    ASSERT_EQ(run.output.size(), 1u + SceneCheck::MESSAGES_PER_FILE + 2u);
+    EXPECT_EQ(run.output[1], "wdf/test.wdf:1:1: skipped 'Q' where a record letter was expected");
+    EXPECT_EQ(run.output[SceneCheck::MESSAGES_PER_FILE],
+              "wdf/test.wdf:50:1: skipped 'Q' where a record letter was expected");
+    EXPECT_EQ(run.output.end()[-2], "wdf/test.wdf: ... and " +
+                                        SceneCheck::withCommas(RECORDS - 50) +
+                                        " more problems in this file");
+    EXPECT_EQ(run.output.back(),
+              "wdf/test.wdf: 0 units, 0 static objects, 0 models; 2,000,000 problems, 0 notes");
+}
+
+// The scene shipped in data/ must check clean, named as a user at the repository's root would.
+TEST(ZelmorCheck, TheBundledSceneChecksCleanFromTheRepositoryRoot) {
+    const std::filesystem::path root(ZELMOR_SOURCE_DIR);
+    const CheckRun run = runCheck(root, {"data/wdf/test.wdf"});
+    EXPECT_EQ(run.status, 0);
+    ASSERT_EQ(run.output.size(), 2u) << run.output.back();
+    EXPECT_EQ(run.output[0], "zelmor-check: reading from the data folder " +
+                                 (root / "data").lexically_normal().string());
+    EXPECT_TRUE(run.output[1].ends_with("; 0 problems, 0 notes")) << run.output[1];
 }
 
 }  // namespace

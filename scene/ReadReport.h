@@ -20,6 +20,15 @@ public:
     // cannot be opened, it stores no parts) belong to that place.
     virtual void named(Role /*role*/, const std::string& /*path*/, const std::string& /*file*/,
                        std::streamoff /*offset*/) {}
+
+    // Every reader words a file it cannot open the same way: "<kind> cannot be opened;
+    // <consequence>", about the whole of path. report may be null (nobody listens).
+    static void cannotOpen(ReadReport* report, const std::string& path, const std::string& kind,
+                           const std::string& consequence) {
+        if (report != nullptr) {
+            report->report(path, -1, Kind::Problem, kind + " cannot be opened; " + consequence);
+        }
+    }
 };
 
 }  // namespace zelmor

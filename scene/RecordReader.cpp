@@ -1,8 +1,7 @@
 #include "scene/RecordReader.h"
 
+#include <limits>
 #include <utility>
-
-#include "scene/BoundedRead.h"
 
 namespace zelmor {
 
@@ -93,18 +92,19 @@ void RecordReader::reportSkipped() {
     }
 }
 
-bool RecordReader::readNumber(float& value) {
+template <class Extract>
+bool RecordReader::readToken(Extract&& extract) {
     // Without a listener the plain extraction decides alone; the listener path fails on exactly
     // the same input, it only learns why.
     if (!reporting()) {
-        return BoundedRead::number(in_, value) == BoundedRead::Result::Read;
+        return extract() == BoundedRead::Result::Read;
     }
     if (atEnd()) {
         reportCutShort();
         return false;
     }
     const std::streamoff offset = in_.tellg();
-    switch (BoundedRead::number(in_, value)) {
+    switch (extract()) {
         case BoundedRead::Result::Read:
             return true;
         case BoundedRead::Result::TooLong:
@@ -115,6 +115,43 @@ bool RecordReader::readNumber(float& value) {
             break;
     }
     problem(offset, "number could not be read; reading ends here");
+    return false;
+}
+
+bool RecordReader::readNumber(float& value) {
+    return readToken([&] { return BoundedRead::number(in_, value); });
+}
+
+bool RecordReader::readInteger(int32_t& value) {
+    // Integer extraction keeps no text, only the value: it needs no bound.
+    return readToken(
+        [&] { return in_ >> value ? BoundedRead::Result::Read : BoundedRead::Result::Failed; });
+}
+
+bool RecordReader::readCount(uint32_t& value, const char* what) {
+    long long wide = 0;
+    const std::streamoff offset = nextTokenOffset();
+    if (!readToken([&] {
+            return in_ >> wide ? BoundedRead::Result::Read : BoundedRead::Result::Failed;
+        })) {
+        return false;
+    }
+    if (wide < 0 || wide > std::numeric_limits<uint32_t>::max()) {
+        problem(offset, std::string(what) + " " + std::to_string(wide) +
+                            " is not between 0 and 4294967295; reading ends here");
+        return false;
+    }
+    value = static_cast<uint32_t>(wide);
+    return true;
+}
+
+bool RecordReader::readCharacter(char& c) {
+    if (in_ >> c) {
+        return true;
+    }
+    if (reporting()) {
+        reportCutShort();
+    }
     return false;
 }
 
@@ -130,21 +167,25 @@ bool RecordReader::readVector(Vector3& value) {
 }
 
 bool RecordReader::readWord(std::string& word) {
-    const std::streamoff offset = nextTokenOffset();
-    switch (BoundedRead::word(in_, word)) {
-        case BoundedRead::Result::Read:
-            return true;
-        case BoundedRead::Result::TooLong:
-            problem(offset, "word longer than " + std::to_string(BoundedRead::WORD_LIMIT) +
-                                " bytes; reading ends here");
-            return false;
-        case BoundedRead::Result::Failed:
-            break;
-    }
-    if (reporting()) {
+    const BoundedRead::Result result = boundedWord(word);
+    if (result == BoundedRead::Result::Failed && reporting()) {
         reportCutShort();
     }
-    return false;
+    return result == BoundedRead::Result::Read;
+}
+
+bool RecordReader::nextWord(std::string& word) {
+    return boundedWord(word) == BoundedRead::Result::Read;
+}
+
+BoundedRead::Result RecordReader::boundedWord(std::string& word) {
+    const std::streamoff offset = nextTokenOffset();
+    const BoundedRead::Result result = BoundedRead::word(in_, word);
+    if (result == BoundedRead::Result::TooLong) {
+        problem(offset, "word longer than " + std::to_string(BoundedRead::WORD_LIMIT) +
+                            " bytes; reading ends here");
+    }
+    return result;
 }
 
 void RecordReader::noteTrailingText() {

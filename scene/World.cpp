@@ -28,10 +28,7 @@ void World::loadScene(const std::string& path, const ReadContext& context) {
     auto in = context.files->open(path);
     // A scene that cannot be opened leaves the world empty; the program still runs.
     if (!in) {
-        if (context.report != nullptr) {
-            context.report->report(path, -1, ReadReport::Kind::Problem,
-                                   "scene file cannot be opened; the scene stays empty");
-        }
+        ReadReport::cannotOpen(context.report, path, "scene file", "the scene stays empty");
         return;
     }
     loadScene(*in, path, context);

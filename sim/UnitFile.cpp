@@ -14,10 +14,7 @@ void UnitFile::load(const std::string& path, const ModelCache& models, const Rea
                     Unit& unit) {
     auto in = context.files->open(path);
     if (!in) {
-        if (context.report != nullptr) {
-            context.report->report(path, -1, ReadReport::Kind::Problem,
-                                   "unit file cannot be opened; the unit has no parts");
-        }
+        ReadReport::cannotOpen(context.report, path, "unit file", "the unit has no parts");
         return;
     }
     read(*in, path, models, context.report, unit);

@@ -169,13 +169,13 @@ TEST(ModelFile, ReportsWhatItSkipsCutsShortOrCannotUse) {
     std::istringstream badFile("v 1 0 0 -");
     readModelFile(badFile, "b.txt", &report);
     EXPECT_EQ(report.lines, (std::vector<std::string>{
-                                "m.txt@0 skipped 'q': not a record letter",
-                                "m.txt@48 note text after x is never read",
+                                "m.txt@0 skipped 'q' where a record letter was expected",
+                                "m.txt@48 note text after the end record 'x' is not read",
                                 "m.txt@12 index 5 at or above the vertex count 2",
                                 "m.txt@30 vertex colours do not match the vertices",
-                                "c.txt@0 'c' record cut short by the end of the file",
+                                "c.txt@0 record 'c' cut short by the end of the file",
                                 "c.txt@-1 note model has no indices; it draws nothing",
-                                "b.txt@8 unreadable number in 'v' record",
+                                "b.txt@8 number could not be read; reading ends here",
                                 "b.txt@-1 note model has no indices; it draws nothing",
                             }));
 }

@@ -83,7 +83,7 @@ TEST_F(ZelmorCheckTest, SceneProblemsAtTheirLineAndColumn) {
     EXPECT_EQ(
         messages(),
         (Lines{
-            "wdf/test.wdf:2:3: none.lst: cannot open the model list",
+            "wdf/test.wdf:2:3: none.lst: model list cannot be opened; it loads no models",
             "wdf/test.wdf:3:1: skipped 'Q' where a record letter was expected",
             "wdf/test.wdf:3:5: model 'ghost' is in no model list loaded before it",
             "wdf/test.wdf:4:3: none.unit: unit file cannot be opened; the unit has no parts",
@@ -143,9 +143,9 @@ TEST_F(ZelmorCheckTest, ModelListAndModelFileProblems) {
               (Lines{
                   "far.mdl:2:1: index 3 at or above the vertex count 3",
                   "odd.mdl:3:1: vertex colours do not match the vertices",
-                  "models.lst:4:6: cannot open model file gone.mdl",
-                  "bad.mdl:1:11: skipped 'q q7': not a record letter",
-                  "bad.mdl:2:7: unreadable number in 'i' record",
+                  "models.lst:4:6: gone.mdl: model file cannot be opened; the model draws nothing",
+                  "bad.mdl:1:11: skipped 'q q7' where a record letter was expected",
+                  "bad.mdl:2:7: number could not be read; reading ends here",
                   "models.lst:5:5: note: bad.mdl: model has no indices; it draws nothing",
                   "models.lst:6:6: note: none.mdl: model has no indices; it draws nothing",
                   "models.lst:7:6: note: mode.mdl: primitive mode 12 is no OpenGL primitive; the "
@@ -180,12 +180,13 @@ TEST(ZelmorCheck, NoFileButARegularOneHasContent) {
         Lines printed;
         SceneCheck checker(files, [&](const std::string& line) { printed.push_back(line); });
         EXPECT_FALSE(checker.run(scene));
-        EXPECT_EQ(printed, (Lines{
-                               "models.lst:1:3: cannot open model file " + bad,
-                               scene + ":2:3: " + bad + ": cannot open the model list",
-                               scene + ":3:3: " + bad +
-                                   ": unit file cannot be opened; the unit has no parts",
-                           }));
+        EXPECT_EQ(
+            printed,
+            (Lines{
+                "models.lst:1:3: " + bad + ": model file cannot be opened; the model draws nothing",
+                scene + ":2:3: " + bad + ": model list cannot be opened; it loads no models",
+                scene + ":3:3: " + bad + ": unit file cannot be opened; the unit has no parts",
+            }));
         const FolderFileSource asScene(dir.path(), bad);
         SceneCheck sceneChecker(asScene, [&](const std::string& line) { printed.push_back(line); });
         printed.clear();

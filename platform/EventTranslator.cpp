@@ -155,16 +155,8 @@ Message EventTranslator::keyMessage(const SDL_KeyboardEvent& key) {
     control_ = (key.keysym.mod & KMOD_CTRL) != 0;
     const bool released = key.type == SDL_KEYUP;
     const SDL_Scancode code = key.keysym.scancode;
-    int64_t data = 1 | (int64_t{setOneScanCode(code) & 0x7F} << 16);
-    if (isExtendedKey(code)) {
-        data |= KEY_EXTENDED_BIT;
-    }
-    if (released || key.repeat != 0) {
-        data |= KEY_PREVIOUS_BIT;
-    }
-    if (released) {
-        data |= KEY_RELEASED_BIT;
-    }
+    const int64_t data = makeKeyParam(setOneScanCode(code), isExtendedKey(code),
+                                      released || key.repeat != 0, released);
     const bool numLock = (key.keysym.mod & KMOD_NUM) != 0;
     return {Window::fromSdlId(key.windowID), released ? WM_KEYUP : WM_KEYDOWN,
             virtualKey(code, numLock), data};

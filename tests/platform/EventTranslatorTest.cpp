@@ -26,10 +26,6 @@ SDL_Event buttonEvent(Uint32 type, Uint8 button, Sint32 x, Sint32 y) {
     return event;
 }
 
-int scanCode(int64_t lParam) {
-    return static_cast<int>((lParam >> 16) & 0x7F);
-}
-
 TEST(EventTranslator, CameraKeysAndTheirKeypadTwinsShareScanCodes) {
     const std::pair<SDL_Scancode, SDL_Scancode> twins[] = {
         {SDL_SCANCODE_HOME, SDL_SCANCODE_KP_7},   {SDL_SCANCODE_UP, SDL_SCANCODE_KP_8},
@@ -42,11 +38,11 @@ TEST(EventTranslator, CameraKeysAndTheirKeypadTwinsShareScanCodes) {
         const Message block = translator.translate(keyEvent(SDL_KEYDOWN, twins[i].first, 0));
         const Message keypad = translator.translate(keyEvent(SDL_KEYDOWN, twins[i].second, 0));
         EXPECT_EQ(block.message, WM_KEYDOWN);
-        EXPECT_EQ(scanCode(block.lParam), expected[i]);
-        EXPECT_EQ(scanCode(keypad.lParam), expected[i]);
-        EXPECT_NE(block.lParam & KEY_EXTENDED_BIT, 0) << "cursor block is extended";
-        EXPECT_EQ(keypad.lParam & KEY_EXTENDED_BIT, 0);
-        EXPECT_EQ(block.lParam & 0xFFFF, 1) << "repeat count";
+        EXPECT_EQ(keyScanCode(block.lParam), expected[i]);
+        EXPECT_EQ(keyScanCode(keypad.lParam), expected[i]);
+        EXPECT_TRUE(keyExtended(block.lParam)) << "cursor block is extended";
+        EXPECT_FALSE(keyExtended(keypad.lParam));
+        EXPECT_EQ(keyRepeatCount(block.lParam), 1);
     }
 }
 
@@ -56,11 +52,11 @@ TEST(EventTranslator, ReleaseSetsBit31AndVirtualKeysFollowTheLetters) {
     const Message repeat = translator.translate(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_S, 0, 1));
     const Message up = translator.translate(keyEvent(SDL_KEYUP, SDL_SCANCODE_S, 0));
     EXPECT_EQ(down.wParam, 0x53u);
-    EXPECT_EQ(down.lParam & KEY_RELEASED_BIT, 0);
-    EXPECT_EQ(down.lParam & KEY_PREVIOUS_BIT, 0);
-    EXPECT_NE(repeat.lParam & KEY_PREVIOUS_BIT, 0);
+    EXPECT_FALSE(keyReleased(down.lParam));
+    EXPECT_FALSE(keyPrevious(down.lParam));
+    EXPECT_TRUE(keyPrevious(repeat.lParam));
     EXPECT_EQ(up.message, WM_KEYUP);
-    EXPECT_NE(up.lParam & KEY_RELEASED_BIT, 0);
+    EXPECT_TRUE(keyReleased(up.lParam));
     EXPECT_EQ(translator.translate(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, 0)).wParam,
               VK_ESCAPE);
 }

@@ -89,8 +89,19 @@ bool EventTranslator::isExtendedKey(SDL_Scancode code) {
     }
 }
 
-uint64_t EventTranslator::virtualKey(SDL_Scancode code, bool numLock) {
-    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
+uint64_t EventTranslator::virtualKey(SDL_Scancode code, SDL_Keycode character, bool numLock) {
+    // Letters and digits follow the layout: "S" is the key marked S wherever it sits.
+    if (character >= 'a' && character <= 'z') {
+        return 'A' + (character - 'a');
+    }
+    if (character >= '0' && character <= '9') {
+        return static_cast<uint64_t>(character);
+    }
+    // A letter key that gives no ASCII character (a layout without Latin letters, or none
+    // known) keeps the letter of its place; the digit row keeps its digits on layouts that put
+    // symbols there unshifted.
+    const bool ascii = character > 0 && character < 0x80;
+    if (!ascii && code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
         return 'A' + (code - SDL_SCANCODE_A);
     }
     if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) {
@@ -159,7 +170,7 @@ Message EventTranslator::keyMessage(const SDL_KeyboardEvent& key) {
                                       released || key.repeat != 0, released);
     const bool numLock = (key.keysym.mod & KMOD_NUM) != 0;
     return {Window::fromSdlId(key.windowID), released ? WM_KEYUP : WM_KEYDOWN,
-            virtualKey(code, numLock), data};
+            virtualKey(code, key.keysym.sym, numLock), data};
 }
 
 Message EventTranslator::mouseButtonMessage(const SDL_MouseButtonEvent& button) {

@@ -7,12 +7,23 @@
 namespace zelmor::platform {
 namespace {
 
-SDL_Event keyEvent(Uint32 type, SDL_Scancode code, Uint16 mod, Uint8 repeat = 0) {
+// The keycode a US layout gives the keys used here.
+SDL_Keycode usCharacter(SDL_Scancode code) {
+    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
+        return 'a' + (code - SDL_SCANCODE_A);
+    }
+    return code == SDL_SCANCODE_ESCAPE ? SDLK_ESCAPE : SDL_SCANCODE_TO_KEYCODE(code);
+}
+
+// A key event as SDL reports it on a US layout, or with the character another layout gives.
+SDL_Event keyEvent(Uint32 type, SDL_Scancode code, Uint16 mod, Uint8 repeat = 0,
+                   SDL_Keycode character = SDLK_UNKNOWN) {
     SDL_Event event{};
     event.key.type = type;
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     event.key.repeat = repeat;
     event.key.keysym.scancode = code;
+    event.key.keysym.sym = character != SDLK_UNKNOWN ? character : usCharacter(code);
     event.key.keysym.mod = mod;
     return event;
 }
@@ -59,6 +70,32 @@ TEST(EventTranslator, ReleaseSetsBit31AndVirtualKeysFollowTheLetters) {
     EXPECT_TRUE(keyReleased(up.lParam));
     EXPECT_EQ(translator.translate(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, 0)).wParam,
               VK_ESCAPE);
+}
+
+// The virtual key is the letter or digit the layout puts on the key; the scan code stays the
+// key's place, which is what the camera keys are read by.
+TEST(EventTranslator, LettersAndDigitsFollowTheLayoutsCharacter) {
+    struct Case {
+        SDL_Scancode place;
+        SDL_Keycode character;
+        uint64_t virtualKey;
+        int scanCode;
+    };
+    const Case cases[] = {
+        {SDL_SCANCODE_SEMICOLON, 's', 'S', 0},  // the key marked S on Dvorak
+        {SDL_SCANCODE_D, 's', 'S', 0},          // ... and on Colemak
+        {SDL_SCANCODE_S, 'o', 'O', 31},         // Dvorak's O where US has S
+        {SDL_SCANCODE_S, 0x44B, 'S', 31},       // a layout without Latin letters
+        {SDL_SCANCODE_1, '&', '1', 0},          // symbols on the digit row
+        {SDL_SCANCODE_2, 0xE9, '2', 0},        {SDL_SCANCODE_Q, '7', '7', 16},
+    };
+    EventTranslator translator;
+    for (const Case& c : cases) {
+        const Message down =
+            translator.translate(keyEvent(SDL_KEYDOWN, c.place, 0, 0, c.character));
+        EXPECT_EQ(down.wParam, c.virtualKey) << SDL_GetScancodeName(c.place);
+        EXPECT_EQ(keyScanCode(down.lParam), c.scanCode) << SDL_GetScancodeName(c.place);
+    }
 }
 
 TEST(EventTranslator, MousePointsAreSignedSixteenBitHalves) {

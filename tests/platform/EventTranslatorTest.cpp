@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/MessageQueue.h"
-
 namespace zelmor::platform {
 namespace {
 
@@ -145,19 +143,6 @@ TEST(EventTranslator, WindowEventsBecomeSizeAndCloseMessages) {
     SDL_Event other{};
     other.type = SDL_JOYAXISMOTION;
     EXPECT_EQ(translator.translate(other).message, WM_NULL) << "still one message, unhandled";
-}
-
-TEST(MessageQueue, PostedMessagesComeFirstThenTheQuitMessage) {
-    MessageQueue queue;
-    queue.postQuit(3);
-    queue.post(nullptr, WM_PAINT, 0, 0);
-    Message message;
-    ASSERT_TRUE(queue.peek(message, nullptr));
-    EXPECT_EQ(message.message, WM_PAINT);
-    ASSERT_TRUE(queue.peek(message, nullptr));
-    EXPECT_EQ(message.message, WM_QUIT);
-    EXPECT_EQ(message.wParam, 3u);
-    EXPECT_FALSE(queue.peek(message, nullptr)) << "the quit message is delivered once";
 }
 
 }  // namespace

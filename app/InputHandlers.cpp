@@ -23,15 +23,6 @@ constexpr Vector3 EYE_DOWN{0.0f, -0.5f, 0.0f};
 constexpr Vector3 LOOK_FORWARD{1.0f, 0.0f, 1.0f};
 constexpr Vector3 LOOK_BACK{-1.0f, 0.0f, -1.0f};
 
-// Seven bits: the extended-key bit 24 is left out, so both key blocks act alike.
-int scanCode(int64_t lParam) {
-    return static_cast<int>((lParam >> 16) & 0x7F);
-}
-
-bool isPressed(int64_t lParam) {
-    return (lParam & platform::KEY_RELEASED_BIT) == 0;
-}
-
 void moveEye(World* world, const Vector3& delta) {
     if (world == nullptr) {
         return;
@@ -95,7 +86,9 @@ void edgeScroll(int coordinate, int extent, bool& lowSide, bool& highSide) {
 }  // namespace
 
 int InputHandlers::onKey(uint64_t wParam, int64_t lParam) {
-    applyScanCode(scanCode(lParam), isPressed(lParam), state_.world, state_.scrollFlags);
+    // The extended-key bit is not looked at, so the keypad and the cursor block act alike.
+    applyScanCode(platform::keyScanCode(lParam), !platform::keyReleased(lParam), state_.world,
+                  state_.scrollFlags);
     if (wParam == platform::VK_ESCAPE) {
         return 1;
     }

@@ -89,8 +89,19 @@ bool EventTranslator::isExtendedKey(SDL_Scancode code) {
     }
 }
 
-uint64_t EventTranslator::virtualKey(SDL_Scancode code, bool numLock) {
-    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
+uint64_t EventTranslator::virtualKey(SDL_Scancode code, SDL_Keycode character, bool numLock) {
+    // Letters and digits follow the layout: "S" is the key marked S wherever it sits.
+    if (character >= 'a' && character <= 'z') {
+        return 'A' + (character - 'a');
+    }
+    if (character >= '0' && character <= '9') {
+        return static_cast<uint64_t>(character);
+    }
+    // A letter key that gives no ASCII character (a layout without Latin letters, or none
+    // known) keeps the letter of its place; the digit row keeps its digits on layouts that put
+    // symbols there unshifted.
+    const bool ascii = character > 0 && character < 0x80;
+    if (!ascii && code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
         return 'A' + (code - SDL_SCANCODE_A);
     }
     if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) {
@@ -155,19 +166,11 @@ Message EventTranslator::keyMessage(const SDL_KeyboardEvent& key) {
     control_ = (key.keysym.mod & KMOD_CTRL) != 0;
     const bool released = key.type == SDL_KEYUP;
     const SDL_Scancode code = key.keysym.scancode;
-    int64_t data = 1 | (int64_t{setOneScanCode(code) & 0x7F} << 16);
-    if (isExtendedKey(code)) {
-        data |= KEY_EXTENDED_BIT;
-    }
-    if (released || key.repeat != 0) {
-        data |= KEY_PREVIOUS_BIT;
-    }
-    if (released) {
-        data |= KEY_RELEASED_BIT;
-    }
+    const int64_t data = makeKeyParam(setOneScanCode(code), isExtendedKey(code),
+                                      released || key.repeat != 0, released);
     const bool numLock = (key.keysym.mod & KMOD_NUM) != 0;
     return {Window::fromSdlId(key.windowID), released ? WM_KEYUP : WM_KEYDOWN,
-            virtualKey(code, numLock), data};
+            virtualKey(code, key.keysym.sym, numLock), data};
 }
 
 Message EventTranslator::mouseButtonMessage(const SDL_MouseButtonEvent& button) {

@@ -20,8 +20,9 @@ public:
     static int setOneScanCode(SDL_Scancode code);
     // The extended-key flag: the separate cursor block, as opposed to the keypad.
     static bool isExtendedKey(SDL_Scancode code);
-    // Virtual-key code: letters and digits as upper-case ASCII, the usual codes otherwise.
-    static uint64_t virtualKey(SDL_Scancode code, bool numLock);
+    // Virtual-key code: letters and digits as upper-case ASCII, taken from the character the
+    // layout gives the key (SDL's keycode); the usual codes of the key's place otherwise.
+    static uint64_t virtualKey(SDL_Scancode code, SDL_Keycode character, bool numLock);
 
 private:
     Message keyMessage(const SDL_KeyboardEvent& key);

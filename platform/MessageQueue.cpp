@@ -7,6 +7,30 @@
 
 namespace zelmor::platform {
 
+namespace {
+
+// Folds the motion events that directly follow this one into it, as a window system that keeps
+// at most one pending mouse move does: the move reports the latest position, and whatever comes
+// after a burst of moves waits one message at most. Only adjacent motions are folded, so every
+// other event (a SHIFT key, a click) keeps its place and its state in queue order.
+void takeLatestMotion(SDL_Event& motion) {
+    SDL_Event next;
+    while (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+           next.type == SDL_MOUSEMOTION && next.motion.windowID == motion.motion.windowID) {
+        // The event peeked at heads the queue, so it is the first motion taken.
+        if (SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION) != 1) {
+            return;
+        }
+        const Sint32 xrel = motion.motion.xrel + next.motion.xrel;
+        const Sint32 yrel = motion.motion.yrel + next.motion.yrel;
+        motion = next;
+        motion.motion.xrel = xrel;
+        motion.motion.yrel = yrel;
+    }
+}
+
+}  // namespace
+
 MessageQueue& MessageQueue::instance() {
     static MessageQueue queue;
     return queue;
@@ -33,6 +57,9 @@ bool MessageQueue::peek(Message& out, Window* window) {
     SDL_Event event;
     if (SDL_PollEvent(&event) == 0) {
         return false;
+    }
+    if (event.type == SDL_MOUSEMOTION) {
+        takeLatestMotion(event);
     }
     out = translator_->translate(event);
     // A quit request from outside (a signal) concerns the program's window.

@@ -11,7 +11,8 @@ namespace zelmor::platform {
 class EventTranslator;
 
 // The thread's message queue: posted messages first, then the quit message once posted, then
-// at most one window-system event per poll, turned into one message.
+// at most one window-system event per poll, turned into one message. A run of mouse moves
+// waiting in the queue counts as one event: the latest of them.
 class MessageQueue {
 public:
     // The one queue of the program's thread.

@@ -65,16 +65,28 @@ std::unique_ptr<Window> Window::create(const std::string& title, int x, int y, i
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
-    SDL_Window* window = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
+    const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    SDL_Window* window =
+        SDL_CreateWindow(title.c_str(), x, y, width, height, flags | SDL_WINDOW_OPENGL);
     if (window == nullptr) {
-        return nullptr;
+        // SDL ties GL to the window: on a display without GL it is the window that fails. A
+        // plain window still shows whether the window itself can be made; its GL context then
+        // cannot, and the failure is reported where the GL set-up fails.
+        const std::string glError = SDL_GetError();
+        window = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
+        if (window == nullptr) {
+            return nullptr;
+        }
+        std::fprintf(stderr, "No GL for the window (%s).\n", glError.c_str());
     }
     return std::unique_ptr<Window>(new Window(window, procedure));
 }
 
 bool Window::createContext() {
     if (window_ == nullptr) {
+        return false;
+    }
+    if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) == 0) {
         return false;
     }
     context_ = SDL_GL_CreateContext(window_);
@@ -88,6 +100,8 @@ bool Window::makeCurrent() {
     if (SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_)) != 0) {
         return false;
     }
+    // Vertical sync where the driver offers it. Where it does not (Xvfb) the call fails, which
+    // is harmless: frames are then paced by the main loop alone.
     SDL_GL_SetSwapInterval(1);
     return true;
 }

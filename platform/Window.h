@@ -24,7 +24,8 @@ public:
     // Starts the video system once per process. Without a display this fails rather than fall
     // back to SDL's invisible offscreen driver, unless SDL_VIDEODRIVER=offscreen was asked for.
     static bool registerClass();
-    // A hidden window with a client area of width x height; null on failure.
+    // A hidden window with a client area of width x height; null when no window can be made.
+    // On a display without GL the window comes without it, and createContext fails.
     static std::unique_ptr<Window> create(const std::string& title, int x, int y, int width,
                                           int height, WindowProcedure procedure);
     // The GL context for the window (the pixel format is realised here), then made current.

@@ -30,12 +30,6 @@ constexpr uint64_t MK_CONTROL = 8;
 
 constexpr uint64_t VK_ESCAPE = 0x1B;  // letters are their upper-case ASCII codes
 
-// Key data (lParam of WM_KEYDOWN / WM_KEYUP): repeat count in bits 0-15, set-1 scan code in
-// bits 16-22, extended key in bit 24, previous state in bit 30, released in bit 31.
-constexpr int64_t KEY_EXTENDED_BIT = int64_t{1} << 24;
-constexpr int64_t KEY_PREVIOUS_BIT = int64_t{1} << 30;
-constexpr int64_t KEY_RELEASED_BIT = int64_t{1} << 31;
-
 // The window procedure: handles one message for one window and returns its result.
 using WindowProcedure = int64_t (*)(Window* window, uint32_t message, uint64_t wParam,
                                     int64_t lParam);
@@ -57,6 +51,31 @@ constexpr int pointX(int64_t lParam) {
 }
 constexpr int pointY(int64_t lParam) {
     return static_cast<int16_t>((lParam >> 16) & 0xFFFF);
+}
+// Key data (lParam of WM_KEYDOWN / WM_KEYUP): repeat count 1 in bits 0-15, the seven-bit set-1
+// scan code in bits 16-22, extended key (the separate cursor block) in bit 24, previous state
+// (down before this message) in bit 30, released in bit 31.
+constexpr int64_t KEY_EXTENDED_BIT = int64_t{1} << 24;
+constexpr int64_t KEY_PREVIOUS_BIT = int64_t{1} << 30;
+constexpr int64_t KEY_RELEASED_BIT = int64_t{1} << 31;
+constexpr int64_t makeKeyParam(int scanCode, bool extended, bool previous, bool released) {
+    return 1 | (static_cast<int64_t>(scanCode & 0x7F) << 16) | (extended ? KEY_EXTENDED_BIT : 0) |
+           (previous ? KEY_PREVIOUS_BIT : 0) | (released ? KEY_RELEASED_BIT : 0);
+}
+constexpr int keyScanCode(int64_t lParam) {
+    return static_cast<int>((lParam >> 16) & 0x7F);
+}
+constexpr bool keyExtended(int64_t lParam) {
+    return (lParam & KEY_EXTENDED_BIT) != 0;
+}
+constexpr bool keyPrevious(int64_t lParam) {
+    return (lParam & KEY_PREVIOUS_BIT) != 0;
+}
+constexpr bool keyReleased(int64_t lParam) {
+    return (lParam & KEY_RELEASED_BIT) != 0;
+}
+constexpr int keyRepeatCount(int64_t lParam) {
+    return static_cast<int>(lParam & 0xFFFF);
 }
 // WM_SIZE lParam: width and height as unsigned 16-bit halves.
 constexpr int64_t makeSizeParam(int width, int height) {

@@ -17,8 +17,7 @@ constexpr Vector3 LOOK{0.0f, -20.0f, 10.0f};  // at the origin
 
 // Key data as the window system reports it: set-1 scan code, extended and released bits.
 int64_t keyData(int scan, bool released, bool extended = false) {
-    return 1 | (int64_t{scan} << 16) | (extended ? KEY_EXTENDED_BIT : 0) |
-           (released ? KEY_PREVIOUS_BIT | KEY_RELEASED_BIT : 0);
+    return makeKeyParam(scan, extended, released, released);
 }
 
 // A World with three visible units and one outside the view, seen from above and behind the

@@ -1,6 +1,6 @@
 // The real program when the window system or GL cannot give it what it asks for: each start-up
 // failure is told in its own words and ends the program at once; a context without the optional
-// GL strings still runs. No X server is needed: the SDL drivers and Mesa's version override
+// GL strings still runs. The SDL drivers, Mesa's version override and an X server without GLX
 // bring each case about.
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Xvfb.h"
 
 namespace zelmor {
 namespace {
@@ -20,11 +21,15 @@ namespace {
 using namespace std::chrono_literals;
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
-// Starts zelmor without a display in the given environment and expects it to give up at once
-// with the message.
-void expectRefusal(const Environment& environment, const std::string& message) {
+const std::string PIXEL_FORMAT_FAILURE =
+    "ChoosePixelFormat() failed:  Cannot find a suitable pixel format.";
+
+// Starts zelmor on the display (none when empty) in the given environment and expects it to
+// give up at once with the message.
+void expectRefusal(const std::string& display, const Environment& environment,
+                   const std::string& message) {
     test::TempDir folder;
-    test::ProgramRun run(ZELMOR_BINARY, folder.path(), "", environment);
+    test::ProgramRun run(ZELMOR_BINARY, folder.path(), display, environment);
     const auto code = run.waitForExit(10s);
     ASSERT_TRUE(code.has_value()) << "still running";
     EXPECT_EQ(*code, 1);
@@ -34,14 +39,20 @@ void expectRefusal(const Environment& environment, const std::string& message) {
               std::vector<std::string>{"Start OpenGL Init"});
 }
 
-TEST(StartUpHazard, AVideoDriverWithoutGlCannotCreateTheWindow) {
-    expectRefusal({{"SDL_VIDEODRIVER", "dummy"}},
-                  "CreateWindow() failed:  Cannot create a window.");
+// The window itself can be made in each case; it is the GL context that cannot.
+TEST(StartUpHazard, AVideoDriverWithoutGlIsAPixelFormatFailure) {
+    expectRefusal("", {{"SDL_VIDEODRIVER", "dummy"}}, PIXEL_FORMAT_FAILURE);
+}
+
+TEST(StartUpHazard, ADisplayWithoutGlxIsAPixelFormatFailure) {
+    test::Xvfb x({"-extension", "GLX"});
+    ASSERT_TRUE(x.running());
+    expectRefusal(x.display(), {}, PIXEL_FORMAT_FAILURE);
 }
 
 TEST(StartUpHazard, AContextThatCannotBeMadeIsAPixelFormatFailure) {
-    expectRefusal({{"SDL_VIDEODRIVER", "offscreen"}, {"MESA_GL_VERSION_OVERRIDE", "1.0"}},
-                  "ChoosePixelFormat() failed:  Cannot find a suitable pixel format.");
+    expectRefusal("", {{"SDL_VIDEODRIVER", "offscreen"}, {"MESA_GL_VERSION_OVERRIDE", "1.0"}},
+                  PIXEL_FORMAT_FAILURE);
 }
 
 // A core profile context has no extension string: the line stays empty, both extensions are

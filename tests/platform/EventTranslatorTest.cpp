@@ -2,17 +2,26 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/MessageQueue.h"
-
 namespace zelmor::platform {
 namespace {
 
-SDL_Event keyEvent(Uint32 type, SDL_Scancode code, Uint16 mod, Uint8 repeat = 0) {
+// The keycode a US layout gives the keys used here.
+SDL_Keycode usCharacter(SDL_Scancode code) {
+    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
+        return 'a' + (code - SDL_SCANCODE_A);
+    }
+    return code == SDL_SCANCODE_ESCAPE ? SDLK_ESCAPE : SDL_SCANCODE_TO_KEYCODE(code);
+}
+
+// A key event as SDL reports it on a US layout, or with the character another layout gives.
+SDL_Event keyEvent(Uint32 type, SDL_Scancode code, Uint16 mod, Uint8 repeat = 0,
+                   SDL_Keycode character = SDLK_UNKNOWN) {
     SDL_Event event{};
     event.key.type = type;
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     event.key.repeat = repeat;
     event.key.keysym.scancode = code;
+    event.key.keysym.sym = character != SDLK_UNKNOWN ? character : usCharacter(code);
     event.key.keysym.mod = mod;
     return event;
 }
@@ -24,10 +33,6 @@ SDL_Event buttonEvent(Uint32 type, Uint8 button, Sint32 x, Sint32 y) {
     event.button.x = x;
     event.button.y = y;
     return event;
-}
-
-int scanCode(int64_t lParam) {
-    return static_cast<int>((lParam >> 16) & 0x7F);
 }
 
 TEST(EventTranslator, CameraKeysAndTheirKeypadTwinsShareScanCodes) {
@@ -42,11 +47,11 @@ TEST(EventTranslator, CameraKeysAndTheirKeypadTwinsShareScanCodes) {
         const Message block = translator.translate(keyEvent(SDL_KEYDOWN, twins[i].first, 0));
         const Message keypad = translator.translate(keyEvent(SDL_KEYDOWN, twins[i].second, 0));
         EXPECT_EQ(block.message, WM_KEYDOWN);
-        EXPECT_EQ(scanCode(block.lParam), expected[i]);
-        EXPECT_EQ(scanCode(keypad.lParam), expected[i]);
-        EXPECT_NE(block.lParam & KEY_EXTENDED_BIT, 0) << "cursor block is extended";
-        EXPECT_EQ(keypad.lParam & KEY_EXTENDED_BIT, 0);
-        EXPECT_EQ(block.lParam & 0xFFFF, 1) << "repeat count";
+        EXPECT_EQ(keyScanCode(block.lParam), expected[i]);
+        EXPECT_EQ(keyScanCode(keypad.lParam), expected[i]);
+        EXPECT_TRUE(keyExtended(block.lParam)) << "cursor block is extended";
+        EXPECT_FALSE(keyExtended(keypad.lParam));
+        EXPECT_EQ(keyRepeatCount(block.lParam), 1);
     }
 }
 
@@ -56,13 +61,39 @@ TEST(EventTranslator, ReleaseSetsBit31AndVirtualKeysFollowTheLetters) {
     const Message repeat = translator.translate(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_S, 0, 1));
     const Message up = translator.translate(keyEvent(SDL_KEYUP, SDL_SCANCODE_S, 0));
     EXPECT_EQ(down.wParam, 0x53u);
-    EXPECT_EQ(down.lParam & KEY_RELEASED_BIT, 0);
-    EXPECT_EQ(down.lParam & KEY_PREVIOUS_BIT, 0);
-    EXPECT_NE(repeat.lParam & KEY_PREVIOUS_BIT, 0);
+    EXPECT_FALSE(keyReleased(down.lParam));
+    EXPECT_FALSE(keyPrevious(down.lParam));
+    EXPECT_TRUE(keyPrevious(repeat.lParam));
     EXPECT_EQ(up.message, WM_KEYUP);
-    EXPECT_NE(up.lParam & KEY_RELEASED_BIT, 0);
+    EXPECT_TRUE(keyReleased(up.lParam));
     EXPECT_EQ(translator.translate(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, 0)).wParam,
               VK_ESCAPE);
+}
+
+// The virtual key is the letter or digit the layout puts on the key; the scan code stays the
+// key's place, which is what the camera keys are read by.
+TEST(EventTranslator, LettersAndDigitsFollowTheLayoutsCharacter) {
+    struct Case {
+        SDL_Scancode place;
+        SDL_Keycode character;
+        uint64_t virtualKey;
+        int scanCode;
+    };
+    const Case cases[] = {
+        {SDL_SCANCODE_SEMICOLON, 's', 'S', 0},  // the key marked S on Dvorak
+        {SDL_SCANCODE_D, 's', 'S', 0},          // ... and on Colemak
+        {SDL_SCANCODE_S, 'o', 'O', 31},         // Dvorak's O where US has S
+        {SDL_SCANCODE_S, 0x44B, 'S', 31},       // a layout without Latin letters
+        {SDL_SCANCODE_1, '&', '1', 0},          // symbols on the digit row
+        {SDL_SCANCODE_2, 0xE9, '2', 0},        {SDL_SCANCODE_Q, '7', '7', 16},
+    };
+    EventTranslator translator;
+    for (const Case& c : cases) {
+        const Message down =
+            translator.translate(keyEvent(SDL_KEYDOWN, c.place, 0, 0, c.character));
+        EXPECT_EQ(down.wParam, c.virtualKey) << SDL_GetScancodeName(c.place);
+        EXPECT_EQ(keyScanCode(down.lParam), c.scanCode) << SDL_GetScancodeName(c.place);
+    }
 }
 
 TEST(EventTranslator, MousePointsAreSignedSixteenBitHalves) {
@@ -112,19 +143,6 @@ TEST(EventTranslator, WindowEventsBecomeSizeAndCloseMessages) {
     SDL_Event other{};
     other.type = SDL_JOYAXISMOTION;
     EXPECT_EQ(translator.translate(other).message, WM_NULL) << "still one message, unhandled";
-}
-
-TEST(MessageQueue, PostedMessagesComeFirstThenTheQuitMessage) {
-    MessageQueue queue;
-    queue.postQuit(3);
-    queue.post(nullptr, WM_PAINT, 0, 0);
-    Message message;
-    ASSERT_TRUE(queue.peek(message, nullptr));
-    EXPECT_EQ(message.message, WM_PAINT);
-    ASSERT_TRUE(queue.peek(message, nullptr));
-    EXPECT_EQ(message.message, WM_QUIT);
-    EXPECT_EQ(message.wParam, 3u);
-    EXPECT_FALSE(queue.peek(message, nullptr)) << "the quit message is delivered once";
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 namespace zelmor::test {
 
@@ -27,7 +28,7 @@ std::string readDisplayNumber(int fd) {
 
 }  // namespace
 
-Xvfb::Xvfb() {
+Xvfb::Xvfb(const std::vector<std::string>& arguments) {
     int fds[2];
     if (pipe(fds) != 0) {
         return;
@@ -37,8 +38,13 @@ Xvfb::Xvfb() {
         close(fds[0]);
         // Xvfb picks a free display itself and reports it: no race with other servers.
         const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-               "tcp", static_cast<char*>(nullptr));
+        std::vector<const char*> argv = {"Xvfb", "-displayfd",  fd.c_str(),  "-screen",
+                                         "0",    "1024x768x24", "-nolisten", "tcp"};
+        for (const std::string& argument : arguments) {
+            argv.push_back(argument.c_str());
+        }
+        argv.push_back(nullptr);
+        execvp("Xvfb", const_cast<char* const*>(argv.data()));
         _exit(127);
     }
     close(fds[1]);

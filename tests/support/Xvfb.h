@@ -2,14 +2,16 @@
 
 #include <sys/types.h>
 #include <string>
+#include <vector>
 
 namespace zelmor::test {
 
 // A private X server (Xvfb, 1024x768x24, no TCP) on a free display number, started for one test
-// and ended, by its PID, when the object goes.
+// and ended, by its PID, when the object goes. Further server arguments (such as "-extension",
+// "GLX" for a display without GL) come after the usual ones.
 class Xvfb {
 public:
-    Xvfb();
+    explicit Xvfb(const std::vector<std::string>& arguments = {});
     ~Xvfb();
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;

@@ -12,25 +12,8 @@ moves=${MOVES:-1000}
 pause=${PAUSE:-0.0016}
 [[ -x "$program" ]] || { echo "escape_latency: no program at $program" >&2; exit 2; }
 
-work=$(mktemp -d)
-xvfb=""
-pid=""
-cleanup() {
-    [[ -n "$pid" ]] && kill -9 "$pid" 2>/dev/null || true
-    [[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-cp -r data "$work/data"
-rm -f "$work/data/"*.log
-
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-read -r -t 10 -u "$displayfd" number || { echo "escape_latency: Xvfb did not start" >&2; exit 1; }
-exec {displayfd}>&-
-export DISPLAY=:$number
+name=escape_latency
+source scripts/headless.sh
 
 (cd "$work/data" && exec "$program" 2>"$work/stderr.txt") &
 pid=$!

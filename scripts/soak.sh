@@ -22,26 +22,8 @@ warmup=$((seconds / 4))     # memory before this is not judged
 [[ $warmup -gt 60 ]] && warmup=60
 [[ -x "$program" ]] || { echo "soak: no program at $program (build it first)" >&2; exit 2; }
 
-work=$(mktemp -d)
-xvfb=""
-pid=""
-cleanup() {
-    [[ -n "$pid" ]] && kill -9 "$pid" 2>/dev/null || true
-    [[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-cp -r data "$work/data"
-rm -f "$work/data/"*.log
-
-# Xvfb picks a free display itself and writes its number to the descriptor.
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-read -r -t 10 -u "$displayfd" number || { echo "soak: Xvfb did not start" >&2; exit 1; }
-exec {displayfd}>&-
-export DISPLAY=:$number
+name=soak
+source scripts/headless.sh
 
 (cd "$work/data" && LD_PRELOAD="${SOAK_PRELOAD:-}" exec "$program" 2>"$work/stderr.txt") &
 pid=$!

@@ -95,13 +95,14 @@ TEST_F(ModelCacheTest, ReportsWhatTheListCannotDeliver) {
     test::RecordedReports report;
     cache.preload("list.txt", ReadContext{&FileSource::disk(), &report});
     cache.preload("nowhere.txt", ReadContext{&FileSource::disk(), &report});
-    EXPECT_EQ(report.lines, (std::vector<std::string>{
-                                "missing.mdl@-1 model file cannot be opened; the model draws nothing",
-                                "bad.mdl@10 skipped 'q' where a record letter was expected",
-                                "bad.mdl@-1 note model has no indices; it draws nothing",
-                                "list.txt@29 model name without a path",
-                                "nowhere.txt@-1 model list cannot be opened; it loads no models",
-                            }));
+    EXPECT_EQ(report.lines,
+              (std::vector<std::string>{
+                  "missing.mdl@-1 model file cannot be opened; the model draws nothing",
+                  "bad.mdl@10 skipped 'q' where a record letter was expected",
+                  "bad.mdl@-1 note model has no indices; it draws nothing",
+                  "list.txt@29 model name without a path",
+                  "nowhere.txt@-1 model list cannot be opened; it loads no models",
+              }));
 }
 
 TEST(ModelCache, TheProgramHasOneCache) {

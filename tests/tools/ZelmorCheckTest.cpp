@@ -215,6 +215,18 @@ struct CheckRun {
     Lines output;
 };
 
+// A hard ceiling on the checker's memory, so that a checker that keeps what it reads fails fast
+// instead of taking the machine's memory. AddressSanitizer reserves terabytes of address space
+// for its shadow memory, so a sanitizer build runs without the ceiling.
+bool limitAddressSpace() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#else
+    const rlimit ceiling{1L << 30, 1L << 30};
+    return ::setrlimit(RLIMIT_AS, &ceiling) == 0;
+#endif
+}
+
 CheckRun runCheck(const std::filesystem::path& dir, const std::vector<std::string>& arguments) {
     test::TempDir scratch;
     const std::string outPath = (scratch.path() / "out").string();
@@ -225,11 +237,8 @@ CheckRun runCheck(const std::filesystem::path& dir, const std::vector<std::strin
             argv.push_back(const_cast<char*>(argument.c_str()));
         }
         argv.push_back(nullptr);
-        // A hard ceiling as well, so that a checker that keeps what it reads fails fast
-        // instead of taking the machine's memory.
-        const rlimit ceiling{1L << 30, 1L << 30};
         if (::chdir(dir.c_str()) != 0 || !std::freopen(outPath.c_str(), "w", stdout) ||
-            ::setrlimit(RLIMIT_AS, &ceiling) != 0) {
+            !limitAddressSpace()) {
             ::_exit(127);
         }
         ::execv(ZELMOR_CHECK, argv.data());

@@ -26,7 +26,7 @@ namespace zelmor {
 // floats, so two objects close enough to touch are always in neighbouring cells. The cells of
 // the box around the objects near the origin have a bucket each, row by row, when the box is
 // not much larger than the number of objects; every other cell goes to a bucket by a hash of
-// its row and of its column's block of 16, so no layout of cells crowds one bucket more than
+// its block of 4 rows by 16 columns, so no layout of cells crowds one bucket more than
 // chance does. A shared bucket only adds candidates that the coordinate filter rejects.
 //
 // An object at a NaN or infinite coordinate, or with a NaN radius, touches nothing and nothing
@@ -80,8 +80,8 @@ private:
                     float minZ, float maxZ);
     // The cell number of a finite coordinate along one axis.
     int64_t cellKey(float coordinate) const;
-    // The first bucket of the block of 16 columns that holds column block * 16 in row, among
-    // the hashed buckets.
+    // The first of the 16 hashed buckets of row in the block of columns block * 16 on: the
+    // block of 4 rows that holds row has 64 buckets side by side from a hashed start.
     uint32_t blockBase(int64_t row, int64_t block) const;
     bool inBox(int64_t column, int64_t row) const;
     // The bucket of cell (column, row).
@@ -95,6 +95,8 @@ private:
     template <class Visit>
     void visitNeighbours(float x, float z, Visit&& visit) const;
     uint32_t indexOf(const Unit& unit) const;
+    // Whether the entry lies within bound of (x, z) on both axes.
+    static bool near(const Entry& entry, double x, double z, double bound);
 
     const std::vector<Unit>* units_ = nullptr;
     const std::vector<StaticObject>* statics_ = nullptr;
@@ -102,9 +104,9 @@ private:
     float staticReach_ = 0.0f;  // largest |radius()| of a static object the cells hold
 
     // Square cells; the objects sorted by bucket, so that bucket b holds entries_[starts_[b]]
-    // up to entries_[starts_[b + 1]], in list order. A block of 16 columns of a row takes 16
-    // buckets side by side from a hashed start, so a row's three neighbouring cells are one
-    // run of buckets unless they cross into the next block.
+    // up to entries_[starts_[b + 1]], in list order. Outside the box a block of 4 rows by 16
+    // columns takes 64 buckets side by side from a hashed start, so a row's three neighbouring
+    // cells are one run of buckets unless they cross into the next block.
     double inverse_ = 1.0;   // 1 / the cell size
     int64_t farKey_ = 0;     // cellKey(FAR_COORDINATE)
     int64_t nearKey_ = 0;    // cellKey(-FAR_COORDINATE)

@@ -69,10 +69,11 @@ void ContactGrid::setUpCells(double size, std::size_t held, std::size_t near, fl
     boxHeight_ = 0;
     std::size_t hashed = held;
     if (near > 0) {
-        boxColumn_ = cellKey(minX);
-        boxRow_ = cellKey(minZ);
-        const auto width = static_cast<uint64_t>(cellKey(maxX) - boxColumn_ + 1);
-        const auto height = static_cast<uint64_t>(cellKey(maxZ) - boxRow_ + 1);
+        // One cell more on each side, so that the neighbours of every object inside are too.
+        boxColumn_ = cellKey(minX) - 1;
+        boxRow_ = cellKey(minZ) - 1;
+        const auto width = static_cast<uint64_t>(cellKey(maxX) + 1 - boxColumn_ + 1);
+        const auto height = static_cast<uint64_t>(cellKey(maxZ) + 1 - boxRow_ + 1);
         if (double(width) * double(height) <= double(BOX_BUCKETS_PER_OBJECT * held)) {
             boxWidth_ = width;
             boxHeight_ = height;

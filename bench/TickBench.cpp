@@ -1,10 +1,12 @@
 // World::update on a field of units that all drive, with the search through every pair and
-// with the grid, side by side for each size.
+// with the grid, side by side for each size and layout; and the same steps without any contact
+// search, the floor that the exact maths of each unit sets.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "bench/FieldScene.h"
 #include "bench/MemoryFiles.h"
@@ -14,6 +16,8 @@ namespace zelmor::bench {
 
 namespace {
 
+using Layout = FieldScene::Layout;
+
 constexpr int STEP = 10;  // milliseconds, as the main loop always steps
 constexpr int WARM_UP_STEPS = 20;
 // Beyond this the search through every pair needs tens of seconds per step.
@@ -21,53 +25,93 @@ constexpr int ALL_PAIRS_LIMIT = 10000;
 
 // Loading a large field takes seconds, and the benchmark library calls a benchmark several
 // times: the last field built is kept and driven on by whichever search comes next.
-World& field(int units) {
+World& field(int units, Layout layout) {
     static ModelCache models;
     static MemoryFileSource files = bundledFiles();
     static std::unique_ptr<World> world;
-    static int size = -1;
-    if (size != units) {
+    static std::pair<int, Layout> made{-1, Layout::Lanes};
+    if (made != std::pair{units, layout}) {
         world.reset();
-        world = FieldScene::make(models, files, units, units / 4);
+        world = FieldScene::make(models, files, units, units / 4, layout);
         FieldScene::orderAcross(*world);
+        if (layout == Layout::FarAway) {
+            FieldScene::sendFar(*world);
+        }
         // Both searches give the same steps; the grid gets the units moving sooner.
         world->tick().search = ContactSearch::Grid;
         for (int i = 0; i < WARM_UP_STEPS; ++i) {
             world->update(STEP);
         }
-        size = units;
+        made = {units, layout};
     }
     return *world;
 }
 
-void tick(benchmark::State& state, ContactSearch search) {
-    const int units = static_cast<int>(state.range(0));
-    if (search == ContactSearch::AllPairs && units > ALL_PAIRS_LIMIT) {
-        state.SkipWithError("skipped: every pair at this size takes tens of seconds per step");
-        return;
-    }
-    World& world = field(units);
-    world.tick().search = search;
-    for (auto _ : state) {
-        world.update(STEP);
-    }
-    state.SetItemsProcessed(state.iterations() * units);
+void countMoving(benchmark::State& state, const World& world) {
     const auto moving = std::count_if(world.units.begin(), world.units.end(),
                                       [](const Unit& unit) { return unit.speed() > 0.0f; });
     state.counters["moving"] = static_cast<double>(moving);
 }
 
-void registerTicks() {
-    for (const int units : {100, 1000, 10000, 100000}) {
-        auto* allPairs =
-            benchmark::RegisterBenchmark("Tick/AllPairs", tick, ContactSearch::AllPairs)
-                ->Arg(units)
-                ->Unit(benchmark::kMicrosecond);
-        // A step of 10,000 units takes a good part of a second this way.
-        if (units >= ALL_PAIRS_LIMIT) {
-            allPairs->Iterations(units > ALL_PAIRS_LIMIT ? 1 : 3);
+void tick(benchmark::State& state, int units, ContactSearch search, Layout layout) {
+    if (search == ContactSearch::AllPairs && units > ALL_PAIRS_LIMIT) {
+        state.SkipWithError("skipped: every pair at this size takes tens of seconds per step");
+        return;
+    }
+    World& world = field(units, layout);
+    world.tick().search = search;
+    for (auto _ : state) {
+        world.update(STEP);
+    }
+    state.SetItemsProcessed(state.iterations() * units);
+    countMoving(state, world);
+}
+
+// What a step costs each unit with no contact search at all: the terrain lookup and the unit's
+// own order step and movement, as the tick runs them (the lean itself is remembered per normal
+// and costs next to nothing). Not a simulation step: nothing halts.
+void floorStep(benchmark::State& state) {
+    const int units = static_cast<int>(state.range(0));
+    World& world = field(units, Layout::Lanes);
+    for (auto _ : state) {
+        for (Unit& unit : world.units) {
+            if (unit.speed() != 0.0f) {
+                const Vector3 next = unit.nextPosition(STEP);
+                benchmark::DoNotOptimize(world.terrain.normalAt(next.x, next.z));
+            }
+            unit.update(STEP);
         }
-        benchmark::RegisterBenchmark("Tick/Grid", tick, ContactSearch::Grid)
+    }
+    state.SetItemsProcessed(state.iterations() * units);
+    countMoving(state, world);
+}
+
+void registerTicks() {
+    const std::pair<Layout, const char*> layouts[] = {
+        {Layout::Lanes, ""}, {Layout::Lattice, "/lattice"}, {Layout::FarAway, "/far"}};
+    for (const auto& [layout, suffix] : layouts) {
+        for (const int units : {100, 1000, 10000, 100000}) {
+            if (layout != Layout::Lanes && units < 10000) {
+                continue;
+            }
+            // Appended piece by piece: GCC 12 warns (falsely) about operator+ on a temporary.
+            std::string size = "/";
+            size.append(std::to_string(units)).append(suffix);
+            auto* allPairs =
+                benchmark::RegisterBenchmark(std::string("Tick/AllPairs").append(size).c_str(),
+                                             tick, units, ContactSearch::AllPairs, layout)
+                    ->Unit(benchmark::kMicrosecond);
+            // A step of 10,000 units takes a good part of a second this way.
+            if (units >= ALL_PAIRS_LIMIT) {
+                allPairs->Iterations(units > ALL_PAIRS_LIMIT ? 1 : 3);
+            }
+            benchmark::RegisterBenchmark(std::string("Tick/Grid").append(size).c_str(), tick, units,
+                                         ContactSearch::Grid, layout)
+                ->Unit(benchmark::kMicrosecond);
+        }
+    }
+    for (const int units : {10000, 100000}) {
+        benchmark::RegisterBenchmark("Tick/NoContacts", floorStep)
             ->Arg(units)
             ->Unit(benchmark::kMicrosecond);
     }

@@ -97,5 +97,6 @@ for name, (real, cpu, unit) in sorted(times.items()):
     if name.startswith("Tick/AllPairs/"):
         grid = times.get(name.replace("AllPairs", "Grid").split("/iterations")[0])
         if grid and grid[2] == unit:
-            print(f"all pairs / grid at {name.split('/')[2]} units: {cpu / grid[1]:.0f}x (cpu)")
+            label = " ".join(name.split("/iterations")[0].split("/")[2:])
+            print(f"all pairs / grid at {label} units: {cpu / grid[1]:.0f}x (cpu)")
 EOF

@@ -2,18 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 namespace zelmor {
 
 namespace {
 
-// A larger radius would make every cell huge; such an object waits in the outside list.
+// A larger radius would make every cell huge; such an object waits in a list of wide ones.
 constexpr float MAX_CELL_RADIUS = 64.0f;
-// Beyond this a cell number would lose its meaning; such an object waits in the outside list.
-constexpr float MAX_CELL_COORDINATE = 1.0e9f;
-// Cells are never narrower, so that a coordinate of MAX_CELL_COORDINATE stays a small cell
-// number and radii of 0 still give a usable grid.
+// Cells are never narrower, so that radii of 0 still give a usable grid.
 constexpr double MIN_CELL_SIZE = 1.0;
 // The contact tests compare rounded squares (a pair may touch up to a few parts in 10^7 beyond
 // the sum of the radii) and a cell number is a rounded product; the cells and the candidate
@@ -22,80 +20,111 @@ constexpr double SLACK = 1.001;
 // How far, on x and on z, a unit may move from where it stood at the build and still be found
 // through its cell. At its top speed of 7.6 a unit moves 0.076 in a step.
 constexpr float DRIFT = 0.125f;
-// Never fewer than 4 x 4 buckets, so that the nine buckets around a cell are distinct.
-constexpr uint32_t MIN_TABLE_SHIFT = 2;
-constexpr uint32_t MAX_TABLE_SHIFT = 12;
-constexpr std::size_t BUCKETS_PER_OBJECT = 8;
-// An object whose radius the cells cover, before its bucket is known.
-constexpr uint32_t UNPLACED = UINT32_MAX - 1;
+// Columns per block: a block row's cells take this many buckets side by side.
+constexpr int64_t BLOCK = 16;
+// Rows per block: a block's rows follow each other, so most searches stay within one block.
+constexpr int64_t BLOCK_ROWS = 4;
+// At least this many buckets per object held in cells, so that few cells share one.
+constexpr std::size_t BUCKETS_PER_OBJECT = 4;
+// The box of direct buckets is used while it has at most this many cells per held object.
+constexpr std::size_t BOX_BUCKETS_PER_OBJECT = 8;
+// Objects further out than this never widen the box: a few far ones would make it huge.
+constexpr float BOX_LIMIT = 1048576.0f;
+constexpr uint32_t MIN_HASH_BITS = 4;
+constexpr uint32_t MAX_HASH_BITS = 24;
+// An object that the cells hold, before its bucket is known.
+constexpr uint32_t UNPLACED = UINT32_MAX - 3;
 
-bool insideCells(float x, float z) {
-    // Written so that NaN fails too.
-    return std::fabs(x) <= MAX_CELL_COORDINATE && std::fabs(z) <= MAX_CELL_COORDINATE;
-}
+// The cell size is at most (2 * MAX_CELL_RADIUS + DRIFT) * SLACK, and floats from
+// FAR_COORDINATE on are 256 apart: two different ones there never lie within a cell.
+static_assert((2 * MAX_CELL_RADIUS + DRIFT) * SLACK < 256.0);
 
-// floor(coordinate * inverse); the product stays far inside the range of int64_t.
+// floor(coordinate * inverse) for |coordinate| <= FAR_COORDINATE; the product stays within
+// +-2^31, since cells are at least 1 wide.
 int64_t cellNumber(float coordinate, double inverse) {
     const double scaled = double(coordinate) * inverse;
     const auto truncated = static_cast<int64_t>(scaled);
     return truncated - (scaled < double(truncated) ? 1 : 0);
 }
 
-bool farApart(float a, double b, double bound) {
-    return std::fabs(double(a) - b) > bound;
+bool finite(float x, float z) {
+    return std::isfinite(x) && std::isfinite(z);
 }
 
-// The larger side of the box around the points that cells can hold.
-class Extent {
-public:
-    void add(const Vector3& at) {
-        if (!insideCells(at.x, at.z)) {
-            return;
-        }
-        minX_ = std::min(minX_, at.x);
-        maxX_ = std::max(maxX_, at.x);
-        minZ_ = std::min(minZ_, at.z);
-        maxZ_ = std::max(maxZ_, at.z);
-    }
-    double size() const {
-        if (minX_ > maxX_) {
-            return 0.0;
-        }
-        return std::max(double(maxX_) - minX_, double(maxZ_) - minZ_);
-    }
-
-private:
-    float minX_ = MAX_CELL_COORDINATE;
-    float maxX_ = -MAX_CELL_COORDINATE;
-    float minZ_ = MAX_CELL_COORDINATE;
-    float maxZ_ = -MAX_CELL_COORDINATE;
-};
+uint32_t magnitudeBits(float value) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits & 0x7FFFFFFFu;
+}
 
 }  // namespace
 
-void ContactGrid::setUpCells(double size, std::size_t objects, double extent) {
+void ContactGrid::setUpCells(double size, std::size_t held, std::size_t near, float minX,
+                             float maxX, float minZ, float maxZ) {
     const double cellSize = std::max(size * SLACK, MIN_CELL_SIZE);
     inverse_ = 1.0 / cellSize;
-    // Wide enough for the area (plus the neighbours at its edges), but never more than a few
-    // buckets per object: a sparse scene spread over a huge area wraps instead.
-    const double columns = std::fmin(extent * inverse_ + 3.0, double(1u << MAX_TABLE_SHIFT));
-    const std::size_t bucketLimit = BUCKETS_PER_OBJECT * std::max<std::size_t>(objects, 1);
-    shift_ = MIN_TABLE_SHIFT;
-    while (shift_ < MAX_TABLE_SHIFT && double(1u << shift_) < columns &&
-           (std::size_t(1) << (2 * shift_ + 2)) <= bucketLimit) {
-        ++shift_;
+    farKey_ = cellNumber(FAR_COORDINATE, inverse_);
+    nearKey_ = cellNumber(-FAR_COORDINATE, inverse_);
+    boxWidth_ = 0;
+    boxHeight_ = 0;
+    std::size_t hashed = held;
+    if (near > 0) {
+        // One cell more on each side, so that the neighbours of every object inside are too.
+        boxColumn_ = cellKey(minX) - 1;
+        boxRow_ = cellKey(minZ) - 1;
+        const auto width = static_cast<uint64_t>(cellKey(maxX) + 1 - boxColumn_ + 1);
+        const auto height = static_cast<uint64_t>(cellKey(maxZ) + 1 - boxRow_ + 1);
+        if (double(width) * double(height) <= double(BOX_BUCKETS_PER_OBJECT * held)) {
+            boxWidth_ = width;
+            boxHeight_ = height;
+            hashed = held - near;
+        }
     }
-    mask_ = (1u << shift_) - 1;
+    hashStart_ = static_cast<uint32_t>(boxWidth_ * boxHeight_);
+    // Enough block starts that a typical block's 64 buckets rarely meet another's.
+    const std::size_t wanted = BUCKETS_PER_OBJECT * std::max<std::size_t>(hashed, 1);
+    uint32_t bits = MIN_HASH_BITS;
+    while (bits < MAX_HASH_BITS && (std::size_t(1) << bits) < wanted) {
+        ++bits;
+    }
+    hashShift_ = 64 - bits;
+}
+
+int64_t ContactGrid::cellKey(float coordinate) const {
+    if (std::fabs(coordinate) <= FAR_COORDINATE) {
+        return cellNumber(coordinate, inverse_);
+    }
+    // Beyond FAR_COORDINATE each float is a cell of its own, numbered on from the cell of
+    // FAR_COORDINATE: neighbouring floats get neighbouring numbers and the numbers keep their
+    // order, so the cells of two points within a cell's width still differ by at most 1.
+    const int64_t steps = int64_t(magnitudeBits(coordinate)) - magnitudeBits(FAR_COORDINATE);
+    return coordinate > 0.0f ? farKey_ + steps : nearKey_ - steps;
+}
+
+uint32_t ContactGrid::blockBase(int64_t row, int64_t block) const {
+    uint64_t h =
+        static_cast<uint64_t>(row >> 2) * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(block);
+    h ^= h >> 31;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return hashStart_ + static_cast<uint32_t>(h >> hashShift_) +
+           static_cast<uint32_t>(row & (BLOCK_ROWS - 1)) * BLOCK;
+}
+
+bool ContactGrid::inBox(int64_t column, int64_t row) const {
+    return static_cast<uint64_t>(column - boxColumn_) < boxWidth_ &&
+           static_cast<uint64_t>(row - boxRow_) < boxHeight_;
+}
+
+uint32_t ContactGrid::bucketOfCell(int64_t column, int64_t row) const {
+    if (inBox(column, row)) {
+        return static_cast<uint32_t>(static_cast<uint64_t>(row - boxRow_) * boxWidth_ +
+                                     static_cast<uint64_t>(column - boxColumn_));
+    }
+    return blockBase(row, column >> 4) + static_cast<uint32_t>(column & (BLOCK - 1));
 }
 
 uint32_t ContactGrid::bucketOf(float x, float z) const {
-    if (!insideCells(x, z)) {
-        return NONE;
-    }
-    // Negative cell numbers wrap like positive ones: two's complement keeps the low bits.
-    const auto column = static_cast<uint64_t>(cellNumber(x, inverse_)) & mask_;
-    const auto row = static_cast<uint64_t>(cellNumber(z, inverse_)) & mask_;
-    return static_cast<uint32_t>((row << shift_) | column);
+    return bucketOfCell(cellKey(x), cellKey(z));
 }
 
 void ContactGrid::build(const std::vector<Unit>& units, const std::vector<StaticObject>& statics) {
@@ -104,25 +133,47 @@ void ContactGrid::build(const std::vector<Unit>& units, const std::vector<Static
     const std::size_t count = units.size();
     places_.resize(count + statics.size());
     buckets_.resize(places_.size());
-    // Every unit whose radius the cells can cover counts, wherever it stands. radius() is
-    // virtual: each static object is asked once and the answer kept for this build.
     unitReach_ = 0.0f;
     staticReach_ = 0.0f;
-    Extent extent;
+    std::size_t held = 0;
+    // The extent of the held objects near the origin, for the box of direct buckets.
+    std::size_t near = 0;
+    float minX = BOX_LIMIT;
+    float maxX = -BOX_LIMIT;
+    float minZ = BOX_LIMIT;
+    float maxZ = -BOX_LIMIT;
     for (std::size_t o = 0; o < places_.size(); ++o) {
+        const bool isUnit = o < count;
         const SceneObject& object =
-            o < count ? static_cast<const SceneObject&>(units[o]) : statics[o - count];
-        places_[o] = object.position;
-        extent.add(places_[o]);
-        const float reach = std::fabs(o < count ? object.boundingRadius : object.radius());
-        const bool fits = reach <= MAX_CELL_RADIUS;
-        buckets_[o] = fits ? UNPLACED : NONE;
-        float& largest = o < count ? unitReach_ : staticReach_;
-        largest = fits ? std::max(largest, reach) : largest;
+            isUnit ? static_cast<const SceneObject&>(units[o]) : statics[o - count];
+        // The list holds StaticObjects themselves, so the virtual radius() is StaticObject's.
+        const float radius =
+            isUnit ? object.boundingRadius : statics[o - count].StaticObject::radius();
+        places_[o] = {object.position.x, object.position.z};
+        const float reach = std::fabs(radius);
+        uint32_t& kind = buckets_[o];
+        if (!finite(object.position.x, object.position.z) || std::isnan(radius)) {
+            kind = LEFT_OUT;
+        } else if (!(reach <= MAX_CELL_RADIUS)) {
+            kind = WIDE;
+        } else {
+            kind = UNPLACED;
+            float& largest = isUnit ? unitReach_ : staticReach_;
+            largest = std::max(largest, reach);
+            ++held;
+            const Place& at = places_[o];
+            if (std::fabs(at.x) <= BOX_LIMIT && std::fabs(at.z) <= BOX_LIMIT) {
+                ++near;
+                minX = std::min(minX, at.x);
+                maxX = std::max(maxX, at.x);
+                minZ = std::min(minZ, at.z);
+                maxZ = std::max(maxZ, at.z);
+            }
+        }
     }
     const double unitToUnit = 2.0 * unitReach_ + DRIFT;
     const double unitToStatic = double(unitReach_) + staticReach_;
-    setUpCells(std::max(unitToUnit, unitToStatic), places_.size(), extent.size());
+    setUpCells(std::max(unitToUnit, unitToStatic), held, near, minX, maxX, minZ, maxZ);
     for (std::size_t o = 0; o < places_.size(); ++o) {
         if (buckets_[o] == UNPLACED) {
             buckets_[o] = bucketOf(places_[o].x, places_[o].z);
@@ -133,17 +184,27 @@ void ContactGrid::build(const std::vector<Unit>& units, const std::vector<Static
 
 void ContactGrid::sortIn() {
     const auto count = static_cast<uint32_t>(units_->size());
-    const std::size_t bucketCount = std::size_t(mask_ + 1) << shift_;
+    // The last block start is followed by a whole block, and starts_ by one end more.
+    const std::size_t bucketCount =
+        hashStart_ + (std::size_t(1) << (64 - hashShift_)) + BLOCK * BLOCK_ROWS;
     starts_.assign(bucketCount + 1, 0);
-    outsideUnits_.clear();
-    outsideStatics_.clear();
+    strays_.clear();
+    wideUnits_.clear();
+    wideStatics_.clear();
+    unitSlots_.resize(count);
     for (uint32_t o = 0; o < places_.size(); ++o) {
-        if (buckets_[o] != NONE) {
-            ++starts_[buckets_[o]];
-        } else if (o < count) {
-            outsideUnits_.push_back(o);
-        } else {
-            outsideStatics_.push_back(o - count);
+        const uint32_t bucket = buckets_[o];
+        if (bucket < UNPLACED) {
+            ++starts_[bucket];
+            continue;
+        }
+        if (o < count) {
+            unitSlots_[o] = bucket;
+            if (bucket == WIDE) {
+                wideUnits_.push_back(o);
+            }
+        } else if (bucket == WIDE) {
+            wideStatics_.push_back(o - count);
         }
     }
     // Each start becomes its bucket's end, and filling from the last object backwards moves it
@@ -152,12 +213,12 @@ void ContactGrid::sortIn() {
         starts_[b] += starts_[b - 1];
     }
     entries_.resize(starts_[bucketCount]);
-    unitSlots_.assign(count, NONE);
     for (auto o = static_cast<uint32_t>(places_.size()); o-- > 0;) {
-        if (buckets_[o] == NONE) {
+        const uint32_t bucket = buckets_[o];
+        if (bucket >= UNPLACED) {
             continue;
         }
-        const uint32_t slot = --starts_[buckets_[o]];
+        const uint32_t slot = --starts_[bucket];
         entries_[slot] = {places_[o].x, places_[o].z, o};
         if (o < count) {
             unitSlots_[o] = slot;
@@ -165,29 +226,52 @@ void ContactGrid::sortIn() {
     }
 }
 
+bool ContactGrid::near(const Entry& entry, double x, double z, double bound) {
+    return (std::fabs(double(entry.x) - x) <= bound) & (std::fabs(double(entry.z) - z) <= bound);
+}
+
 template <class Visit>
 void ContactGrid::visitNeighbours(float x, float z, Visit&& visit) const {
-    const int64_t column = cellNumber(x, inverse_);
-    const int64_t row = cellNumber(z, inverse_);
-    const auto centre = static_cast<uint32_t>(static_cast<uint64_t>(column) & mask_);
-    // Away from the table's side edges the three buckets of a row lie side by side.
-    const bool together = centre >= 1 && centre < mask_;
+    const int64_t column = cellKey(x);
+    const int64_t row = cellKey(z);
+    const int64_t block = column >> 4;
+    const auto inBlock = static_cast<uint32_t>(column & (BLOCK - 1));
     auto visitRange = [&](uint32_t first, uint32_t last) {
-        for (uint32_t e = first; e < last; ++e) {
+        for (uint32_t e = starts_[first], end = starts_[last]; e < end; ++e) {
             visit(entries_[e]);
         }
     };
-    for (int64_t dz = -1; dz <= 1; ++dz) {
-        const auto rowStart =
-            static_cast<uint32_t>((static_cast<uint64_t>(row + dz) & mask_) << shift_);
-        if (together) {
-            visitRange(starts_[rowStart + centre - 1], starts_[rowStart + centre + 2]);
-            continue;
+    // Most searches lie inside the box: three runs, one row of the box apart.
+    if (inBox(column - 1, row - 1) && inBox(column + 1, row + 1)) {
+        uint32_t first = bucketOfCell(column - 1, row - 1);
+        for (int r = 0; r < 3; ++r, first += static_cast<uint32_t>(boxWidth_)) {
+            visitRange(first, first + 3);
         }
-        for (int64_t dx = -1; dx <= 1; ++dx) {
-            const uint32_t bucket =
-                rowStart + static_cast<uint32_t>(static_cast<uint64_t>(column + dx) & mask_);
-            visitRange(starts_[bucket], starts_[bucket + 1]);
+        return;
+    }
+    for (int64_t r = row - 1; r <= row + 1; ++r) {
+        if (inBox(column - 1, r) && inBox(column + 1, r)) {
+            // Inside the box the three cells of a row lie side by side.
+            const uint32_t first = bucketOfCell(column - 1, r);
+            visitRange(first, first + 3);
+        } else if (inBox(column - 1, r) || inBox(column + 1, r) || inBox(column, r)) {
+            for (int64_t c = column - 1; c <= column + 1; ++c) {
+                const uint32_t bucket = bucketOfCell(c, r);
+                visitRange(bucket, bucket + 1);
+            }
+        } else if (inBlock == 0) {
+            const uint32_t before = blockBase(r, block - 1) + (BLOCK - 1);
+            visitRange(before, before + 1);
+            const uint32_t base = blockBase(r, block);
+            visitRange(base, base + 2);
+        } else if (inBlock == BLOCK - 1) {
+            const uint32_t base = blockBase(r, block);
+            visitRange(base + (BLOCK - 2), base + BLOCK);
+            const uint32_t next = blockBase(r, block + 1);
+            visitRange(next, next + 1);
+        } else {
+            const uint32_t base = blockBase(r, block);
+            visitRange(base + inBlock - 1, base + inBlock + 2);
         }
     }
 }
@@ -197,12 +281,21 @@ void ContactGrid::moved(std::size_t index) {
         return;
     }
     const uint32_t slot = unitSlots_[index];
-    // A unit outside the cells stays in the outside list until the next build.
-    if (slot == NONE) {
+    const Vector3& at = (*units_)[index].position;
+    if (slot == LEFT_OUT) {
+        // Back at finite coordinates (its radius is not NaN: that stays until the next build),
+        // it can touch again.
+        if (finite(at.x, at.z) && !std::isnan((*units_)[index].boundingRadius)) {
+            unitSlots_[index] = STRAY;
+            strays_.push_back(static_cast<uint32_t>(index));
+        }
         return;
     }
-    const Vector3& at = (*units_)[index].position;
-    const Vector3& home = places_[index];
+    // Strays and wide units are tested where they are.
+    if (slot >= LEFT_OUT) {
+        return;
+    }
+    const Place& home = places_[index];
     Entry& entry = entries_[slot];
     // Written so that NaN leaves the cells too.
     if (std::fabs(double(at.x) - home.x) <= DRIFT && std::fabs(double(at.z) - home.z) <= DRIFT) {
@@ -211,8 +304,12 @@ void ContactGrid::moved(std::size_t index) {
         return;
     }
     entry.index = NONE;
-    unitSlots_[index] = NONE;
-    outsideUnits_.push_back(static_cast<uint32_t>(index));
+    if (!finite(at.x, at.z)) {
+        unitSlots_[index] = LEFT_OUT;
+        return;
+    }
+    unitSlots_[index] = STRAY;
+    strays_.push_back(static_cast<uint32_t>(index));
 }
 
 uint32_t ContactGrid::indexOf(const Unit& unit) const {
@@ -231,9 +328,13 @@ const SceneObject* ContactGrid::findContact(const Unit& unit) const {
         return nullptr;
     }
     const Vector3& at = unit.position;
+    // Every distance test of this unit is false (see the class comment).
+    if (!finite(at.x, at.z) || std::isnan(unit.boundingRadius)) {
+        return nullptr;
+    }
     const float reach = std::fabs(unit.boundingRadius);
-    // A unit that the cells cannot place, or whose reach they do not cover, looks everywhere.
-    if (!(reach <= unitReach_) || !insideCells(at.x, at.z)) {
+    // A unit whose reach the cells do not cover looks everywhere.
+    if (!(reach <= unitReach_)) {
         return searchAll(*units_, *statics_, unit);
     }
     const std::vector<Unit>& units = *units_;
@@ -249,34 +350,31 @@ const SceneObject* ContactGrid::findContact(const Unit& unit) const {
     visitNeighbours(at.x, at.z, [&](const Entry& entry) {
         const uint32_t o = entry.index;
         if (o < count) {
-            if (o >= firstUnit || o == self || farApart(entry.x, x, unitBound) ||
-                farApart(entry.z, z, unitBound)) {
-                return;
-            }
-            if (unit.overlaps(units[o])) {
+            // Most candidates are rejected here: both sides at once, without a branch each.
+            if (near(entry, x, z, unitBound) && o < firstUnit && o != self &&
+                unit.overlaps(units[o])) {
                 firstUnit = o;
             }
             return;
         }
         // A unit that left its entry marks it NONE; static objects count only while no unit
         // is touched.
-        if (o == NONE || firstUnit != NONE || o - count >= firstStatic ||
-            farApart(entry.x, x, staticBound) || farApart(entry.z, z, staticBound)) {
-            return;
-        }
-        if (unit.collidesWith(statics[o - count])) {
+        if (o != NONE && near(entry, x, z, staticBound) && firstUnit == NONE &&
+            o - count < firstStatic && unit.collidesWith(statics[o - count])) {
             firstStatic = o - count;
         }
     });
-    for (const uint32_t j : outsideUnits_) {
-        if (j < firstUnit && j != self && unit.overlaps(units[j])) {
-            firstUnit = j;
+    for (const std::vector<uint32_t>* list : {&strays_, &wideUnits_}) {
+        for (const uint32_t j : *list) {
+            if (j < firstUnit && j != self && unit.overlaps(units[j])) {
+                firstUnit = j;
+            }
         }
     }
     if (firstUnit != NONE) {
         return &units[firstUnit];
     }
-    for (const uint32_t k : outsideStatics_) {
+    for (const uint32_t k : wideStatics_) {
         if (k < firstStatic && unit.collidesWith(statics[k])) {
             firstStatic = k;
         }

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <random>
@@ -51,6 +53,23 @@ struct SceneShape {
     bool oddRadii = false;  // some objects get radii other than the defaults, some huge
     int clusters = 1;       // centres spread over [-spread/2, spread/2]; the first at 0, 0
     float spread = 0.0f;
+    float lattice = 0.0f;   // else centres on a square lattice this far apart
+    float farShare = 0.0f;  // this share of the objects stands around far or non-finite places
+};
+
+// Around these, floats are coarse or the arithmetic overflows: a few objects share each place.
+const Vector3 FAR_PLACES[] = {
+    {NaN, 0, 0},
+    {0, 0, NaN},
+    {INF, 0, 3.0f},
+    {-INF, 0, -INF},
+    {1.2e9f, 0, 1e9f},
+    {5e9f, 0, -5e9f},
+    {3.4e38f, 0, 3.4e38f},
+    {-3.4e38f, 0, 2.0f},
+    {2147483648.0f, 0, 0},
+    {2147483520.0f, 0, 1.0f},
+    {-2147483648.0f, 0, 2147483648.0f},
 };
 
 // Builds the same scene into any world: units with random headings, most with one to three
@@ -60,11 +79,22 @@ void populate(World& world, const SceneShape& shape) {
     std::uniform_real_distribution<float> local(-shape.area / 2, shape.area / 2);
     std::uniform_real_distribution<float> far(-shape.spread / 2, shape.spread / 2);
     std::vector<Vector3> centres(1);
+    const int side = static_cast<int>(std::ceil(std::sqrt(double(shape.clusters))));
     while (static_cast<int>(centres.size()) < shape.clusters) {
-        centres.push_back({far(random), 0.0f, far(random)});
+        const auto c = static_cast<float>(centres.size() % side);
+        const auto r = static_cast<float>(centres.size() / side);
+        centres.push_back(shape.lattice > 0.0f ? Vector3{c * shape.lattice, 0.0f, r * shape.lattice}
+                                               : Vector3{far(random), 0.0f, far(random)});
     }
     auto somewhere = [&](const Vector3& centre) {
         return Vector3{centre.x + local(random), 0.0f, centre.z + local(random)};
+    };
+    std::uniform_real_distribution<float> share(0.0f, 1.0f);
+    auto place = [&](const Vector3& centre) {
+        if (shape.farShare > 0.0f && share(random) < shape.farShare) {
+            return somewhere(FAR_PLACES[random() % std::size(FAR_PLACES)]);
+        }
+        return somewhere(centre);
     };
     std::uniform_real_distribution<float> heading(0.0f, 360.0f);
     const float radii[] = {0.0f, 0.3f, 2.5f, -1.5f, 100.0f, NaN, INF};
@@ -74,7 +104,7 @@ void populate(World& world, const SceneShape& shape) {
     for (int i = 0; i < shape.units; ++i) {
         home.push_back(random() % centres.size());
         Unit unit;
-        unit.position = somewhere(centres[home.back()]);
+        unit.position = place(centres[home.back()]);
         unit.angles.y = heading(random);
         if (shape.oddRadii && random() % 8 == 0) {
             unit.boundingRadius = radii[pick(random)];
@@ -83,7 +113,7 @@ void populate(World& world, const SceneShape& shape) {
     }
     for (int k = 0; k < shape.statics; ++k) {
         StaticObject object;
-        object.position = somewhere(centres[random() % centres.size()]);
+        object.position = place(centres[random() % centres.size()]);
         if (shape.oddRadii && random() % 4 == 0) {
             object.boundingRadius = radii[pick(random)];
         }
@@ -173,22 +203,55 @@ void expectSameContacts(World& world) {
     }
 }
 
-TEST(ContactGrid, DenseCrowdStepsExactlyLikeTheFullSearch) {
-    Twins pair = twins({.units = 250, .statics = 60, .area = 40.0f, .seed = 1});
-    EXPECT_GT(stepAlike(pair, 1200), 100) << "the crowd should keep running into itself";
-}
-
-TEST(ContactGrid, SparseFieldStepsExactlyLikeTheFullSearch) {
-    // Clusters far apart: cells of distant places share buckets.
-    Twins pair = twins(
-        {.units = 300, .statics = 100, .area = 30.0f, .seed = 2, .clusters = 8, .spread = 2e4f});
-    EXPECT_GT(stepAlike(pair, 250), 0);
-}
-
-TEST(ContactGrid, OddRadiiStepExactlyLikeTheFullSearch) {
-    // Zero, negative, large and non-finite radii on units and static objects.
-    Twins pair = twins({.units = 200, .statics = 100, .area = 60.0f, .seed = 3, .oddRadii = true});
-    EXPECT_GT(stepAlike(pair, 1000), 10);
+TEST(ContactGrid, ScenesStepExactlyLikeTheFullSearch) {
+    struct Case {
+        const char* name;
+        SceneShape shape;
+        int steps;
+        int contacts;  // at least this many moving units found touching
+    };
+    const Case cases[] = {
+        {"dense crowd", {.units = 250, .statics = 60, .area = 40.0f, .seed = 1}, 1200, 101},
+        // Clusters far apart: cells of distant places share buckets.
+        {"sparse field",
+         {.units = 300, .statics = 100, .area = 30.0f, .seed = 2, .clusters = 8, .spread = 2e4f},
+         250,
+         1},
+        // Zero, negative, large and non-finite radii on units and static objects.
+        {"odd radii",
+         {.units = 200, .statics = 100, .area = 60.0f, .seed = 3, .oddRadii = true},
+         1000,
+         11},
+        // Crowds on a lattice 128 cells of the default radii apart: a table of cells that
+        // wraps at a power of two would put them all into a few buckets.
+        {"lattice of crowds",
+         {.units = 320,
+          .statics = 80,
+          .area = 8.0f,
+          .seed = 4,
+          .clusters = 64,
+          .lattice = 128 * 1.8143125f},
+         300,
+         20},
+        // A third of the objects, with odd radii too, around NaN, infinite, huge and 2^31
+        // coordinates, where floats are too coarse to move by a step.
+        {"far and non-finite places",
+         {.units = 300,
+          .statics = 100,
+          .area = 6.0f,
+          .seed = 5,
+          .oddRadii = true,
+          .clusters = 4,
+          .spread = 100.0f,
+          .farShare = 0.35f},
+         300,
+         20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Twins pair = twins(c.shape);
+        EXPECT_GE(stepAlike(pair, c.steps), c.contacts) << "units should run into each other";
+    }
 }
 
 TEST(ContactGrid, ContactDistancesAtTheLimitAndOnCellBorders) {
@@ -276,6 +339,13 @@ TEST(ContactGrid, UnitsFollowedAsTheyMoveWithinAStep) {
     world.units[0].position = {31.0f, 0.0f, -1.0f};
     grid.moved(0);
     EXPECT_EQ(grid.findContact(world.units[1]), &world.units[0]);
+    // Built where it touches nothing, then back next to unit 1.
+    world.units[0].position = {-INF, 0.0f, 0.0f};
+    grid.build(world.units, world.staticObjects);
+    EXPECT_EQ(grid.findContact(world.units[1]), nullptr);
+    world.units[0].position = {29.0f, 0.0f, 0.0f};
+    grid.moved(0);
+    EXPECT_EQ(grid.findContact(world.units[1]), &world.units[0]);
     // A unit not in the list is searched against all of them.
     Unit stranger;
     stranger.position = {30.5f, 0.0f, 0.0f};
@@ -285,10 +355,16 @@ TEST(ContactGrid, UnitsFollowedAsTheyMoveWithinAStep) {
 TEST(ContactGrid, FarAndNonFinitePositions) {
     ModelCache models;
     World world(models);
-    const std::vector<Vector3> places = {
-        {NaN, 0, 0},       {0, 0, NaN},     {INF, 0, 0},     {-INF, 0, -INF}, {1e30f, 0, 1e30f},
-        {1e30f, 0, 1e30f}, {2e9f, 0, 0},    {2e9f, 0, 1.0f}, {0, 0, -3e38f},  {0.5f, 0, 0},
-        {1e9f, 0, 1e9f},   {1e9f, 0, 1e9f}, {INF, 0, 0},     {0, 0, 0}};
+    const std::vector<Vector3> places = {{NaN, 0, 0},           {0, 0, NaN},
+                                         {INF, 0, 0},           {-INF, 0, -INF},
+                                         {1e30f, 0, 1e30f},     {1e30f, 0, 1e30f},
+                                         {2e9f, 0, 0},          {2e9f, 0, 1.0f},
+                                         {0, 0, -3e38f},        {0.5f, 0, 0},
+                                         {1e9f, 0, 1e9f},       {1e9f, 0, 1e9f},
+                                         {INF, 0, 0},           {0, 0, 0},
+                                         {5e9f, 0, -5e9f},      {5e9f, 0, -5e9f},
+                                         {2147483648.0f, 0, 0}, {2147483520.0f, 0, 0},
+                                         {0, 0, -2147483648.0f}};
     for (const Vector3& at : places) {
         Unit unit;
         unit.position = at;
@@ -304,6 +380,8 @@ TEST(ContactGrid, FarAndNonFinitePositions) {
     EXPECT_EQ(grid.findContact(world.units[6]), &world.units[7]) << "beyond the cells";
     EXPECT_EQ(grid.findContact(world.units[10]), &world.units[11]) << "at the cells' edge";
     EXPECT_EQ(grid.findContact(world.units[0]), nullptr) << "NaN touches nothing";
+    EXPECT_EQ(grid.findContact(world.units[14]), &world.units[15]) << "one float at 5e9";
+    EXPECT_EQ(grid.findContact(world.units[16]), &world.staticObjects[16]) << "2^31 and 1.5";
 
     // The same places driven for a while, every unit coasting or ordered somewhere.
     Twins pair;

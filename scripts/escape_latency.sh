@@ -18,7 +18,7 @@ source scripts/headless.sh
 (cd "$work/data" && exec "$program" 2>"$work/stderr.txt") &
 pid=$!
 
-window=$(timeout 20 xdotool search --sync --name '^zelmor$' | head -n 1)
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^zelmor$' | head -n 1)
 xdotool windowfocus --sync "$window"
 eval "$(xdotool getwindowgeometry --shell "$window")"
 sleep 1  # the scene is loaded and frames are being drawn

@@ -38,9 +38,10 @@ alive() { kill -0 "$pid" 2>/dev/null; }
 fps_lines() { wc -l <"$work/data/zelmorGL.log" 2>/dev/null || echo 0; }
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || echo 0; }
 
+# The window has its name before it is mapped, and focus can go only to a mapped window.
 window=""
 for _ in $(seq 200); do
-    window=$(xdotool search --name '^zelmor$' 2>/dev/null | head -n 1 || true)
+    window=$(xdotool search --onlyvisible --name '^zelmor$' 2>/dev/null | head -n 1 || true)
     [[ -n "$window" ]] && break
     alive || fail "the program ended before its window appeared"
     sleep 0.1

@@ -23,7 +23,7 @@ order() {  # x y: right click on the ground or on a unit
 }
 rest() { xdotool mousemove 320 240; sleep "$1"; }
 
-window=$(xdotool search --sync --name '^zelmor$' | head -n 1)
+window=$(xdotool search --sync --onlyvisible --name '^zelmor$' | head -n 1)
 xdotool windowfocus --sync "$window"
 rest 2
 shot start

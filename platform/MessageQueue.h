@@ -1,18 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 
 #include "platform/WindowMessages.h"
 
 namespace zelmor::platform {
 
-class EventTranslator;
-
-// The thread's message queue: posted messages first, then the quit message once posted, then
-// at most one window-system event per poll, turned into one message. A run of mouse moves
-// waiting in the queue counts as one event: the latest of them.
+// The thread's message queue: one message per poll, posted messages before input, the quit
+// message once posted. A run of mouse moves waiting in the queue counts as one move: the latest.
 class MessageQueue {
 public:
     // The one queue of the program's thread.
@@ -28,9 +24,9 @@ public:
     void postQuit(int exitCode);
     // Hands the message to its window's procedure; messages without a window get the default.
     static int64_t dispatch(const Message& message);
-    // Character messages are made while translating events already, so this does nothing.
-    static void translate(const Message&) {}
-    // What the desktop system does with a message a window procedure passes on: nothing here.
+    // Makes the character message of a key message where the platform does so separately.
+    static void translate(const Message& message);
+    // What the desktop system does with a message a window procedure passes on.
     static int64_t defaultProcedure(Window* window, uint32_t message, uint64_t wParam,
                                     int64_t lParam);
 
@@ -38,11 +34,11 @@ public:
     static void setCapture(Window* window);
     static void releaseCapture();
 
+    // Each platform's own part (its event reader, its own queue of posted messages).
+    struct Native;
+
 private:
-    std::deque<Message> posted_;
-    bool quitPosted_ = false;
-    int quitCode_ = 0;
-    std::unique_ptr<EventTranslator> translator_;
+    std::unique_ptr<Native> native_;
 };
 
 }  // namespace zelmor::platform

@@ -6,8 +6,6 @@
 
 #include "platform/WindowMessages.h"
 
-struct SDL_Window;
-
 namespace zelmor::platform {
 
 // The one top-level window with its GL context (double buffered, 16-bit colour and depth, a
@@ -21,8 +19,8 @@ public:
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    // Starts the video system once per process. Without a display this fails rather than fall
-    // back to SDL's invisible offscreen driver, unless SDL_VIDEODRIVER=offscreen was asked for.
+    // Readies the window system once per process (the window class). Without a display this
+    // fails rather than let the program run unseen, unless an offscreen driver was asked for.
     static bool registerClass();
     // A hidden window with a client area of width x height; null when no window can be made.
     // On a display without GL the window comes without it, and createContext fails.
@@ -31,25 +29,31 @@ public:
     // The GL context for the window (the pixel format is realised here), then made current.
     bool createContext();
     bool makeCurrent();
-    // Shows the window and sends it the size message of its drawable, as a new window gets.
+    // Shows the window; its procedure gets the size message of the client area, as a new
+    // window does.
     bool show(int showCommand);
     void swapBuffers();
-    // 32-bit native id (the X11 window) or SDL's window id.
+    // True while the window is minimised or hidden: nothing drawn there would be seen.
+    bool isMinimised() const;
+    // Waits one frame period of the display, for a pass that draws nothing.
+    void waitFrame();
+    // The native window's id as 32 bits, as the start-up log prints it.
     uint32_t handle() const;
     void* procAddress(const char* name) const;
     void deleteContext();
     void destroy();
 
     int64_t callProcedure(uint32_t message, uint64_t wParam, int64_t lParam);
-    uint32_t sdlWindowId() const;
-    // The window registered under the SDL window id, or null.
-    static Window* fromSdlId(uint32_t id);
+
+    // Each platform's own part: its native window and GL context. Only that platform's code
+    // knows what it holds.
+    struct Native;
+    Native& native() const { return *native_; }
 
 private:
-    Window(SDL_Window* window, WindowProcedure procedure);
+    Window(std::unique_ptr<Native> native, WindowProcedure procedure);
 
-    SDL_Window* window_ = nullptr;
-    void* context_ = nullptr;
+    std::unique_ptr<Native> native_;
     WindowProcedure procedure_ = nullptr;
 };
 

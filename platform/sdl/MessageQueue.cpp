@@ -2,10 +2,21 @@
 
 #include <SDL.h>
 
-#include "platform/EventTranslator.h"
+#include <deque>
+
 #include "platform/Window.h"
+#include "platform/sdl/EventTranslator.h"
 
 namespace zelmor::platform {
+
+// Messages posted by the program come first, then the quit message once posted, then at most
+// one SDL event per poll, turned into one message.
+struct MessageQueue::Native {
+    std::deque<Message> posted;
+    bool quitPosted = false;
+    int quitCode = 0;
+    EventTranslator translator;
+};
 
 namespace {
 
@@ -36,19 +47,19 @@ MessageQueue& MessageQueue::instance() {
     return queue;
 }
 
-MessageQueue::MessageQueue() : translator_(std::make_unique<EventTranslator>()) {}
+MessageQueue::MessageQueue() : native_(std::make_unique<Native>()) {}
 
 MessageQueue::~MessageQueue() = default;
 
 bool MessageQueue::peek(Message& out, Window* window) {
-    if (!posted_.empty()) {
-        out = posted_.front();
-        posted_.pop_front();
+    if (!native_->posted.empty()) {
+        out = native_->posted.front();
+        native_->posted.pop_front();
         return true;
     }
-    if (quitPosted_) {
-        quitPosted_ = false;
-        out = {nullptr, WM_QUIT, static_cast<uint64_t>(quitCode_), 0};
+    if (native_->quitPosted) {
+        native_->quitPosted = false;
+        out = {nullptr, WM_QUIT, static_cast<uint64_t>(native_->quitCode), 0};
         return true;
     }
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
@@ -61,7 +72,7 @@ bool MessageQueue::peek(Message& out, Window* window) {
     if (event.type == SDL_MOUSEMOTION) {
         takeLatestMotion(event);
     }
-    out = translator_->translate(event);
+    out = native_->translator.translate(event);
     // A quit request from outside (a signal) concerns the program's window.
     if (out.window == nullptr && out.message == WM_CLOSE) {
         out.window = window;
@@ -70,12 +81,12 @@ bool MessageQueue::peek(Message& out, Window* window) {
 }
 
 void MessageQueue::post(Window* window, uint32_t message, uint64_t wParam, int64_t lParam) {
-    posted_.push_back({window, message, wParam, lParam});
+    native_->posted.push_back({window, message, wParam, lParam});
 }
 
 void MessageQueue::postQuit(int exitCode) {
-    quitPosted_ = true;
-    quitCode_ = exitCode;
+    native_->quitPosted = true;
+    native_->quitCode = exitCode;
 }
 
 int64_t MessageQueue::dispatch(const Message& message) {
@@ -85,6 +96,10 @@ int64_t MessageQueue::dispatch(const Message& message) {
     return message.window->callProcedure(message.message, message.wParam, message.lParam);
 }
 
+// Character messages are made while translating events already.
+void MessageQueue::translate(const Message&) {}
+
+// Nothing is left to do for a message the program passes on.
 int64_t MessageQueue::defaultProcedure(Window*, uint32_t, uint64_t, int64_t) {
     return 0;
 }

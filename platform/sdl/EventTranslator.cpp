@@ -1,6 +1,6 @@
-#include "platform/EventTranslator.h"
+#include "platform/sdl/EventTranslator.h"
 
-#include "platform/Window.h"
+#include "platform/sdl/WindowNative.h"
 
 namespace zelmor::platform {
 
@@ -169,7 +169,7 @@ Message EventTranslator::keyMessage(const SDL_KeyboardEvent& key) {
     const int64_t data = makeKeyParam(setOneScanCode(code), isExtendedKey(code),
                                       released || key.repeat != 0, released);
     const bool numLock = (key.keysym.mod & KMOD_NUM) != 0;
-    return {Window::fromSdlId(key.windowID), released ? WM_KEYUP : WM_KEYDOWN,
+    return {windowFromSdlId(key.windowID), released ? WM_KEYUP : WM_KEYDOWN,
             virtualKey(code, key.keysym.sym, numLock), data};
 }
 
@@ -183,12 +183,12 @@ Message EventTranslator::mouseButtonMessage(const SDL_MouseButtonEvent& button) 
         rightButton_ = down;
         message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
     }
-    return {Window::fromSdlId(button.windowID), message, keyState(),
+    return {windowFromSdlId(button.windowID), message, keyState(),
             makePointParam(button.x, button.y)};
 }
 
 Message EventTranslator::windowMessage(const SDL_WindowEvent& window) {
-    Window* target = Window::fromSdlId(window.windowID);
+    Window* target = windowFromSdlId(window.windowID);
     switch (window.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             return {target, WM_SIZE, 0, makeSizeParam(window.data1, window.data2)};
@@ -205,7 +205,7 @@ Message EventTranslator::translate(const SDL_Event& event) {
         case SDL_KEYUP:
             return keyMessage(event.key);
         case SDL_MOUSEMOTION:
-            return {Window::fromSdlId(event.motion.windowID), WM_MOUSEMOVE, keyState(),
+            return {windowFromSdlId(event.motion.windowID), WM_MOUSEMOVE, keyState(),
                     makePointParam(event.motion.x, event.motion.y)};
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -215,7 +215,7 @@ Message EventTranslator::translate(const SDL_Event& event) {
         case SDL_QUIT:
             return {nullptr, WM_CLOSE, 0, 0};
         case SDL_TEXTINPUT:
-            return {Window::fromSdlId(event.text.windowID), WM_CHAR,
+            return {windowFromSdlId(event.text.windowID), WM_CHAR,
                     static_cast<unsigned char>(event.text.text[0]), 1};
         default:
             return {};

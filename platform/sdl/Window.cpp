@@ -3,10 +3,14 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <thread>
+
+#include "platform/sdl/WindowNative.h"
 
 namespace zelmor::platform {
 
@@ -39,9 +43,9 @@ bool startVideo() {
 
 }  // namespace
 
-Window::Window(SDL_Window* window, WindowProcedure procedure)
-    : window_(window), procedure_(procedure) {
-    registry()[SDL_GetWindowID(window_)] = this;
+Window::Window(std::unique_ptr<Native> native, WindowProcedure procedure)
+    : native_(std::move(native)), procedure_(procedure) {
+    registry()[SDL_GetWindowID(native_->window)] = this;
 }
 
 Window::~Window() {
@@ -79,25 +83,27 @@ std::unique_ptr<Window> Window::create(const std::string& title, int x, int y, i
         }
         std::fprintf(stderr, "No GL for the window (%s).\n", glError.c_str());
     }
-    return std::unique_ptr<Window>(new Window(window, procedure));
+    auto native = std::make_unique<Native>();
+    native->window = window;
+    return std::unique_ptr<Window>(new Window(std::move(native), procedure));
 }
 
 bool Window::createContext() {
-    if (window_ == nullptr) {
+    if (native_->window == nullptr) {
         return false;
     }
-    if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL) == 0) {
+    if ((SDL_GetWindowFlags(native_->window) & SDL_WINDOW_OPENGL) == 0) {
         return false;
     }
-    context_ = SDL_GL_CreateContext(window_);
-    return context_ != nullptr;
+    native_->context = SDL_GL_CreateContext(native_->window);
+    return native_->context != nullptr;
 }
 
 bool Window::makeCurrent() {
-    if (window_ == nullptr || context_ == nullptr) {
+    if (native_->window == nullptr || native_->context == nullptr) {
         return false;
     }
-    if (SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_)) != 0) {
+    if (SDL_GL_MakeCurrent(native_->window, native_->context) != 0) {
         return false;
     }
     // Vertical sync where the driver offers it. Where it does not (Xvfb) the call fails, which
@@ -107,35 +113,36 @@ bool Window::makeCurrent() {
 }
 
 bool Window::show(int /*showCommand*/) {
-    if (window_ == nullptr) {
+    if (native_->window == nullptr) {
         return false;
     }
-    const bool wasVisible = (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) != 0;
-    SDL_ShowWindow(window_);
+    const bool wasVisible = (SDL_GetWindowFlags(native_->window) & SDL_WINDOW_SHOWN) != 0;
+    SDL_ShowWindow(native_->window);
     // A new window learns its client size from a size message; SDL sends none at creation.
     int width = 0;
     int height = 0;
-    SDL_GL_GetDrawableSize(window_, &width, &height);
+    SDL_GL_GetDrawableSize(native_->window, &width, &height);
     callProcedure(WM_SIZE, 0, makeSizeParam(width, height));
     return wasVisible;
 }
 
 void Window::swapBuffers() {
-    if (window_ != nullptr) {
-        SDL_GL_SwapWindow(window_);
+    if (native_->window != nullptr) {
+        SDL_GL_SwapWindow(native_->window);
     }
 }
 
 uint32_t Window::handle() const {
-    if (window_ == nullptr) {
+    if (native_->window == nullptr) {
         return 0;
     }
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window_, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11) {
+    if (SDL_GetWindowWMInfo(native_->window, &info) == SDL_TRUE &&
+        info.subsystem == SDL_SYSWM_X11) {
         return static_cast<uint32_t>(info.info.x11.window);
     }
-    return SDL_GetWindowID(window_);
+    return SDL_GetWindowID(native_->window);
 }
 
 void* Window::procAddress(const char* name) const {
@@ -143,20 +150,20 @@ void* Window::procAddress(const char* name) const {
 }
 
 void Window::deleteContext() {
-    if (context_ != nullptr) {
-        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
-        context_ = nullptr;
+    if (native_->context != nullptr) {
+        SDL_GL_DeleteContext(native_->context);
+        native_->context = nullptr;
     }
 }
 
 void Window::destroy() {
     deleteContext();
-    if (window_ == nullptr) {
+    if (native_->window == nullptr) {
         return;
     }
-    registry().erase(SDL_GetWindowID(window_));
-    SDL_DestroyWindow(window_);
-    window_ = nullptr;
+    registry().erase(SDL_GetWindowID(native_->window));
+    SDL_DestroyWindow(native_->window);
+    native_->window = nullptr;
 }
 
 int64_t Window::callProcedure(uint32_t message, uint64_t wParam, int64_t lParam) {
@@ -166,11 +173,19 @@ int64_t Window::callProcedure(uint32_t message, uint64_t wParam, int64_t lParam)
     return procedure_(this, message, wParam, lParam);
 }
 
-uint32_t Window::sdlWindowId() const {
-    return window_ != nullptr ? SDL_GetWindowID(window_) : 0;
+bool Window::isMinimised() const {
+    if (native_->window == nullptr) {
+        return true;
+    }
+    const Uint32 flags = SDL_GetWindowFlags(native_->window);
+    return (flags & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) != 0;
 }
 
-Window* Window::fromSdlId(uint32_t id) {
+void Window::waitFrame() {
+    std::this_thread::sleep_for(std::chrono::microseconds(1000000 / 60));
+}
+
+Window* windowFromSdlId(uint32_t id) {
     const auto found = registry().find(id);
     return found != registry().end() ? found->second : nullptr;
 }

@@ -1,4 +1,4 @@
-#include "platform/EventTranslator.h"
+#include "platform/sdl/EventTranslator.h"
 
 #include <gtest/gtest.h>
 

@@ -114,10 +114,13 @@ unsigned long findWindow(const std::string& display, const std::string& title) {
     unsigned long found = 0;
     XQueryTree(connection, DefaultRootWindow(connection), &root, &parent, &children, &count);
     for (unsigned i = 0; i < count && found == 0; ++i) {
-        char* name = nullptr;
-        if (XFetchName(connection, children[i], &name) != 0 && name != nullptr) {
-            found = title == name ? children[i] : 0;
-            XFree(name);
+        // The name as stored, whatever its encoding (SDL's message box stores UTF-8, which
+        // XFetchName refuses); the titles looked for are ASCII.
+        XTextProperty name{};
+        if (XGetWMName(connection, children[i], &name) != 0 && name.value != nullptr) {
+            const std::string text(reinterpret_cast<const char*>(name.value), name.nitems);
+            found = title == text ? children[i] : 0;
+            XFree(name.value);
         }
     }
     if (children != nullptr) {

@@ -89,12 +89,21 @@ int64_t MessageQueue::defaultProcedure(Window*, uint32_t, uint64_t, int64_t) {
     return 0;
 }
 
-void MessageQueue::setCapture(Window*) {
+void MessageQueue::setCapture(Window* window) {
+    MessageQueue& queue = instance();
+    queue.captureWindow_ = window;
+    queue.translator_->setCaptured(true);
     SDL_CaptureMouse(SDL_TRUE);
 }
 
 void MessageQueue::releaseCapture() {
+    MessageQueue& queue = instance();
     SDL_CaptureMouse(SDL_FALSE);
+    queue.translator_->setCaptured(false);
+    if (queue.captureWindow_ != nullptr && queue.translator_->pointerOutside()) {
+        queue.post(queue.captureWindow_, WM_MOUSELEAVE, 0, 0);
+    }
+    queue.captureWindow_ = nullptr;
 }
 
 }  // namespace zelmor::platform

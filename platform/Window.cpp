@@ -37,6 +37,16 @@ bool startVideo() {
     return false;
 }
 
+// The refresh rate of the display the window is on; 0 when unknown.
+int refreshRate(SDL_Window* window) {
+    const int display = SDL_GetWindowDisplayIndex(window);
+    SDL_DisplayMode mode;
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) {
+        return 0;
+    }
+    return mode.refresh_rate;
+}
+
 }  // namespace
 
 Window::Window(SDL_Window* window, WindowProcedure procedure)
@@ -100,9 +110,13 @@ bool Window::makeCurrent() {
     if (SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_)) != 0) {
         return false;
     }
-    // Vertical sync where the driver offers it. Where it does not (Xvfb) the call fails, which
-    // is harmless: frames are then paced by the main loop alone.
-    SDL_GL_SetSwapInterval(1);
+    // Vertical sync where the driver offers it. Where it does not (Xvfb, llvmpipe, many virtual
+    // machines) the swap returns at once and the program would draw as fast as it can: the
+    // pacer then waits for the display's refresh instead.
+    swapPaced_ = SDL_GL_SetSwapInterval(1) == 0;
+    if (!swapPaced_) {
+        pacer_ = FramePacer(refreshRate(window_));
+    }
     return true;
 }
 
@@ -120,10 +134,25 @@ bool Window::show(int /*showCommand*/) {
     return wasVisible;
 }
 
+// Where the swap does not wait for the display's refresh, the pacer waits for the next frame
+// time of its refresh rate instead: the frame rate is the display's either way.
 void Window::swapBuffers() {
-    if (window_ != nullptr) {
-        SDL_GL_SwapWindow(window_);
+    if (window_ == nullptr) {
+        return;
     }
+    SDL_GL_SwapWindow(window_);
+    if (!swapPaced_) {
+        pacer_.waitForNextFrame();
+    }
+}
+
+bool Window::isMinimised() const {
+    const Uint32 unseen = SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN;
+    return window_ != nullptr && (SDL_GetWindowFlags(window_) & unseen) != 0;
+}
+
+void Window::waitFrame() {
+    pacer_.waitOnePeriod();
 }
 
 uint32_t Window::handle() const {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/FramePacer.h"
 #include "platform/WindowMessages.h"
 
 struct SDL_Window;
@@ -34,6 +35,10 @@ public:
     // Shows the window and sends it the size message of its drawable, as a new window gets.
     bool show(int showCommand);
     void swapBuffers();
+    // True while the window is minimised or hidden: nothing drawn there would be seen.
+    bool isMinimised() const;
+    // Waits one frame period of the display, for a pass that draws nothing.
+    void waitFrame();
     // 32-bit native id (the X11 window) or SDL's window id.
     uint32_t handle() const;
     void* procAddress(const char* name) const;
@@ -51,6 +56,8 @@ private:
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;
     WindowProcedure procedure_ = nullptr;
+    FramePacer pacer_;
+    bool swapPaced_ = false;  // the swap waits for the refresh itself
 };
 
 }  // namespace zelmor::platform

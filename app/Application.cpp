@@ -75,6 +75,12 @@ int64_t Application::handleMessage(Window* window, uint32_t message, uint64_t wP
         case WM_MOUSEMOVE:
             input_.onMouseMove(pointX(lParam), pointY(lParam), wParam);
             return 0;
+        case WM_MOUSELEAVE:
+        case WM_KILLFOCUS:
+            // No move comes once the pointer has gone, and no key-up once the focus has: a flag
+            // set by the edge zone or a held key would otherwise scroll the view on and on.
+            state_.scrollFlags = ScrollFlags{};
+            return 0;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
             MessageQueue::setCapture(window);

@@ -45,6 +45,10 @@ private:
     void buildVisibleLists() override;
     void renderFrame() override;
     void countFrame() override { frames_.countFrame(); }
+    bool isMinimised() override {
+        return view_.window() != nullptr && view_.window()->isMinimised();
+    }
+    void waitFrame() override { view_.window()->waitFrame(); }
 
     static Application* current_;
 

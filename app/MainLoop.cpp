@@ -25,6 +25,13 @@ int MainLoop::run(LoopClient& client, platform::Clock& clock) {
             client.step();
             accumulator -= STEP_MS;
         }
+        if (client.isMinimised()) {
+            // Nothing is drawn or counted, so the frame rate reports only frames really drawn.
+            const int32_t start = clock.now();
+            client.waitFrame();
+            lastDrawingTime = clock.now() - start;
+            continue;
+        }
         client.buildVisibleLists();
         const int32_t start = clock.now();
         client.renderFrame();

@@ -20,11 +20,16 @@ public:
     virtual void buildVisibleLists() = 0;
     virtual void renderFrame() = 0;
     virtual void countFrame() = 0;
+    // A minimised window shows nothing: its passes draw nothing and wait one frame period.
+    virtual bool isMinimised() = 0;
+    virtual void waitFrame() = 0;
 };
 
 // Fixed 10 ms steps paid for by the measured drawing time of the frames: each pass adds the last
 // frame's drawing time to an accumulator and runs one step (taking at most one message) while
-// the accumulator exceeds 10, then draws one frame. Returns the exit code of the quit message.
+// the accumulator exceeds 10, then draws one frame. A minimised window's pass waits a frame
+// period instead of drawing, and that wait is its drawing time, so the steps keep to the wall
+// clock. Returns the exit code of the quit message.
 class MainLoop {
 public:
     static int run(LoopClient& client, platform::Clock& clock);

@@ -30,7 +30,8 @@ public:
     static int64_t defaultProcedure(Window* window, uint32_t message, uint64_t wParam,
                                     int64_t lParam);
 
-    // Mouse capture: keeps mouse messages coming while the cursor is outside the window.
+    // Mouse capture: keeps mouse messages coming while the cursor is outside the window. A
+    // release with the cursor outside posts WM_MOUSELEAVE, since the leave itself went unheard.
     static void setCapture(Window* window);
     static void releaseCapture();
 

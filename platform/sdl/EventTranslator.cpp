@@ -173,7 +173,32 @@ Message EventTranslator::keyMessage(const SDL_KeyboardEvent& key) {
             virtualKey(code, key.keysym.sym, numLock), data};
 }
 
+void EventTranslator::notePointer(uint32_t windowId, int x, int y) {
+    // A move for no known window has no client area to lie outside of.
+    SDL_Window* window = SDL_GetWindowFromID(windowId);
+    if (window == nullptr) {
+        pointerOutside_ = false;
+        return;
+    }
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    pointerOutside_ = x < 0 || y < 0 || x >= width || y >= height;
+}
+
+Message EventTranslator::motionMessage(const SDL_MouseMotionEvent& motion) {
+    Window* target = windowFromSdlId(motion.windowID);
+    notePointer(motion.windowID, motion.x, motion.y);
+    // SDL reports the point where the pointer left the window, and with its own capture the
+    // points beyond; a window without the capture hears nothing from outside its client area.
+    if (pointerOutside_ && !captured_) {
+        return {target, WM_NULL, 0, 0};
+    }
+    return {target, WM_MOUSEMOVE, keyState(), makePointParam(motion.x, motion.y)};
+}
+
 Message EventTranslator::mouseButtonMessage(const SDL_MouseButtonEvent& button) {
+    notePointer(button.windowID, button.x, button.y);
     const bool down = button.type == SDL_MOUSEBUTTONDOWN;
     uint32_t message = WM_NULL;
     if (button.button == SDL_BUTTON_LEFT) {
@@ -194,6 +219,14 @@ Message EventTranslator::windowMessage(const SDL_WindowEvent& window) {
             return {target, WM_SIZE, 0, makeSizeParam(window.data1, window.data2)};
         case SDL_WINDOWEVENT_CLOSE:
             return {target, WM_CLOSE, 0, 0};
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            return {target, WM_SETFOCUS, 0, 0};
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            return {target, WM_KILLFOCUS, 0, 0};
+        case SDL_WINDOWEVENT_LEAVE:
+            // A captured pointer has not left: its messages still come to the window.
+            pointerOutside_ = true;
+            return {target, captured_ ? WM_NULL : WM_MOUSELEAVE, 0, 0};
         default:
             return {target, WM_NULL, 0, 0};
     }
@@ -205,8 +238,7 @@ Message EventTranslator::translate(const SDL_Event& event) {
         case SDL_KEYUP:
             return keyMessage(event.key);
         case SDL_MOUSEMOTION:
-            return {windowFromSdlId(event.motion.windowID), WM_MOUSEMOVE, keyState(),
-                    makePointParam(event.motion.x, event.motion.y)};
+            return motionMessage(event.motion);
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             return mouseButtonMessage(event.button);

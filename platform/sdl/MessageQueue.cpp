@@ -16,6 +16,7 @@ struct MessageQueue::Native {
     bool quitPosted = false;
     int quitCode = 0;
     EventTranslator translator;
+    Window* captureWindow = nullptr;
 };
 
 namespace {
@@ -104,12 +105,21 @@ int64_t MessageQueue::defaultProcedure(Window*, uint32_t, uint64_t, int64_t) {
     return 0;
 }
 
-void MessageQueue::setCapture(Window*) {
+void MessageQueue::setCapture(Window* window) {
+    MessageQueue& queue = instance();
+    queue.native_->captureWindow = window;
+    queue.native_->translator.setCaptured(true);
     SDL_CaptureMouse(SDL_TRUE);
 }
 
 void MessageQueue::releaseCapture() {
+    MessageQueue& queue = instance();
     SDL_CaptureMouse(SDL_FALSE);
+    queue.native_->translator.setCaptured(false);
+    if (queue.native_->captureWindow != nullptr && queue.native_->translator.pointerOutside()) {
+        queue.post(queue.native_->captureWindow, WM_MOUSELEAVE, 0, 0);
+    }
+    queue.native_->captureWindow = nullptr;
 }
 
 }  // namespace zelmor::platform

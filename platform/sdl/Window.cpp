@@ -41,6 +41,16 @@ bool startVideo() {
     return false;
 }
 
+// The refresh rate of the display the window is on; 0 when unknown.
+int refreshRate(SDL_Window* window) {
+    const int display = SDL_GetWindowDisplayIndex(window);
+    SDL_DisplayMode mode;
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) {
+        return 0;
+    }
+    return mode.refresh_rate;
+}
+
 }  // namespace
 
 Window::Window(std::unique_ptr<Native> native, WindowProcedure procedure)
@@ -106,9 +116,13 @@ bool Window::makeCurrent() {
     if (SDL_GL_MakeCurrent(native_->window, native_->context) != 0) {
         return false;
     }
-    // Vertical sync where the driver offers it. Where it does not (Xvfb) the call fails, which
-    // is harmless: frames are then paced by the main loop alone.
-    SDL_GL_SetSwapInterval(1);
+    // Vertical sync where the driver offers it. Where it does not (Xvfb, llvmpipe, many virtual
+    // machines) the swap returns at once and the program would draw as fast as it can: the
+    // pacer then waits for the display's refresh instead.
+    native_->swapPaced = SDL_GL_SetSwapInterval(1) == 0;
+    if (!native_->swapPaced) {
+        native_->pacer = FramePacer(refreshRate(native_->window));
+    }
     return true;
 }
 
@@ -126,9 +140,15 @@ bool Window::show(int /*showCommand*/) {
     return wasVisible;
 }
 
+// Where the swap does not wait for the display's refresh, the pacer waits for the next frame
+// time of its refresh rate instead: the frame rate is the display's either way.
 void Window::swapBuffers() {
-    if (native_->window != nullptr) {
-        SDL_GL_SwapWindow(native_->window);
+    if (native_->window == nullptr) {
+        return;
+    }
+    SDL_GL_SwapWindow(native_->window);
+    if (!native_->swapPaced) {
+        native_->pacer.waitForNextFrame();
     }
 }
 
@@ -182,7 +202,7 @@ bool Window::isMinimised() const {
 }
 
 void Window::waitFrame() {
-    std::this_thread::sleep_for(std::chrono::microseconds(1000000 / 60));
+    native_->pacer.waitOnePeriod();
 }
 
 Window* windowFromSdlId(uint32_t id) {

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/OneUnitScene.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestFiles.h"
@@ -20,34 +21,6 @@ using namespace std::chrono_literals;
 using test::Rgb;
 using test::Screenshot;
 using test::waitFor;
-
-// One magenta unit at the origin, seen from straight above: screen right is world +z, screen
-// up is world +x, the origin is the window centre and 30 units down the view is 240 pixels of
-// 17.3 units.
-constexpr const char* SCENE =
-    "m models.lst\n"
-    "p 0 0 0\n"
-    "o 0 0 0\n"
-    "u unit.unit\n"
-    "p 0 30 0\n"
-    "o 0 -30 0\n"
-    "c 60 0.1 100\n"
-    "x\n";
-constexpr const char* MODELS = "body body.mdl\nSELECTOR selector.mdl\n";
-constexpr const char* BODY =  // a flat magenta square, 1 x 1, on top of the unit
-    "v 4 -0.5 0.5 -0.5  0.5 0.5 -0.5  0.5 0.5 0.5  -0.5 0.5 0.5\n"
-    "i 6 0 1 2 0 2 3\n"
-    "p 4\n"
-    "c 1 0 1 1\n"
-    "x\n";
-constexpr const char* SELECTOR =  // a yellow square frame around the unit
-    "v 8 -1.3 0.05 -1.3  1.3 0.05 -1.3  1.3 0.05 1.3  -1.3 0.05 1.3\n"
-    "    -1 0.05 -1  1 0.05 -1  1 0.05 1  -1 0.05 1\n"
-    "i 24 0 1 5 0 5 4  1 2 6 1 6 5  2 3 7 2 7 6  3 0 4 3 4 7\n"
-    "p 4\n"
-    "c 1 1 0 1\n"
-    "x\n";
-constexpr const char* UNIT = "m body\np 0 0 0\no 0 0 0\na body\nx\n";
 
 struct Point {
     double x = 0;
@@ -69,11 +42,7 @@ class Commands : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(x.running());
-        folder.write("wdf/test.wdf", SCENE);
-        folder.write("models.lst", MODELS);
-        folder.write("body.mdl", BODY);
-        folder.write("selector.mdl", SELECTOR);
-        folder.write("unit.unit", UNIT);
+        test::writeOneUnitScene(folder);
         run = std::make_unique<test::ProgramRun>(ZELMOR_BINARY, folder.path(), x.display());
         ASSERT_TRUE(waitFor([this] { return unitOnScreen().has_value(); }, 20s))
             << run->standardError();

@@ -64,7 +64,14 @@ public:
         }
     }
     void countFrame() override { events.push_back("count"); }
+    bool isMinimised() override { return minimisedPasses > 0; }
+    void waitFrame() override {
+        events.push_back("wait");
+        --minimisedPasses;
+        clock_.time += 17;
+    }
 
+    int minimisedPasses = 0;  // the first passes, before any frame is drawn
     std::vector<std::string> events;
     std::vector<int> stepsPerPass;
     int stepsThisPass = 0;
@@ -115,6 +122,20 @@ TEST(MainLoop, EachStepTakesAtMostOneMessageAndDispatchesIt) {
     EXPECT_EQ(
         std::vector<std::string>(client.events.begin(), client.events.begin() + expected.size()),
         expected);
+}
+
+// A minimised window draws and counts nothing; each pass waits a frame period, and the wait pays
+// for the steps as drawing does, so the World keeps to the wall clock while nothing is shown.
+TEST(MainLoop, TheWaitOfAMinimisedWindowIsItsDrawingTime) {
+    ScriptedClock clock;
+    ScriptedClient client(clock, {}, {});
+    client.minimisedPasses = 3;
+    MainLoop::run(client, clock);
+    // Accumulator per pass: 0, 17 (one step, 7 left), 24 (two steps, 4 left), 21, 21 (quit).
+    const std::vector<std::string> expected{
+        "wait", "poll", "step", "wait",  "poll",   "step",  "poll", "step",  "wait",   "poll",
+        "step", "poll", "step", "lists", "render", "count", "poll", "lists", "render", "count"};
+    EXPECT_EQ(client.events, expected);
 }
 
 TEST(MainLoop, QuitInTheMiddleOfAPassStillDrawsThatPassAndReturnsItsCode) {

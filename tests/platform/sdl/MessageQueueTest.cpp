@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include "platform/Window.h"
+#include "platform/sdl/WindowNative.h"
 
 namespace zelmor::platform {
 namespace {
@@ -100,6 +101,71 @@ TEST_F(MessageQueueBurst, MovesAreFoldedOnlyUpToTheNextOtherEvent) {
     EXPECT_EQ(pointX(messages[2].lParam), 300);
     EXPECT_EQ(messages[3].message, WM_LBUTTONDOWN);
     EXPECT_EQ(messages[3].wParam, MK_SHIFT | MK_LBUTTON);
+}
+
+// Outside its client area a window hears of the pointer only while it holds the capture; the
+// pointer leaving without the capture, a release outside after it, and the focus going each
+// make their own message, which the program answers by stopping the edge scrolling.
+TEST_F(MessageQueueBurst, OutsideTheClientAreaOnlyACapturedPointerIsHeard) {
+    const auto window = Window::create("zelmor", 0, 0, 640, 480, nullptr);
+    ASSERT_TRUE(window);
+    const Uint32 id = SDL_GetWindowID(window->native().window);
+    const auto motion = [id](int x, int y) {
+        SDL_Event event{};
+        event.motion.type = SDL_MOUSEMOTION;
+        event.motion.windowID = id;
+        event.motion.x = x;
+        event.motion.y = y;
+        return event;
+    };
+    const auto windowEvent = [id](SDL_WindowEventID what) {
+        SDL_Event event{};
+        event.window.type = SDL_WINDOWEVENT;
+        event.window.windowID = id;
+        event.window.event = what;
+        return event;
+    };
+    SDL_Event release{};
+    release.button.type = SDL_MOUSEBUTTONUP;
+    release.button.windowID = id;
+    release.button.button = SDL_BUTTON_LEFT;
+    release.button.x = 700;
+    release.button.y = -20;
+    struct Case {
+        SDL_Event event;
+        bool captured;
+        uint32_t message;
+    };
+    const Case cases[] = {
+        {motion(639, 479), false, WM_MOUSEMOVE},
+        {motion(640, 10), false, WM_NULL},
+        {motion(-1, 10), false, WM_NULL},
+        {windowEvent(SDL_WINDOWEVENT_LEAVE), false, WM_MOUSELEAVE},
+        {windowEvent(SDL_WINDOWEVENT_FOCUS_LOST), false, WM_KILLFOCUS},
+        {windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), false, WM_SETFOCUS},
+        {motion(700, -20), true, WM_MOUSEMOVE},
+        {windowEvent(SDL_WINDOWEVENT_LEAVE), true, WM_NULL},
+        {release, true, WM_LBUTTONUP},
+    };
+    MessageQueue& programQueue = MessageQueue::instance();
+    Message message;
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    for (const Case& c : cases) {  // the captured cases come last
+        if (c.captured) {
+            MessageQueue::setCapture(window.get());
+        }
+        SDL_Event event = c.event;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+        // A poll that meets the end of what SDL had when it last looked finds nothing once.
+        const bool taken =
+            programQueue.peek(message, nullptr) || programQueue.peek(message, nullptr);
+        ASSERT_TRUE(taken) << "case " << (&c - cases);
+        EXPECT_EQ(message.message, c.message) << "case " << (&c - cases);
+    }
+    MessageQueue::releaseCapture();
+    ASSERT_TRUE(programQueue.peek(message, nullptr));
+    EXPECT_EQ(message.message, WM_MOUSELEAVE) << "released outside: the leave went unheard";
+    EXPECT_EQ(message.window, window.get());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds zelmor and zelmor-check and runs zelmor on the bundled scene in data/. With a display it opens the window;
-# without one it plays the scripted tour under its own Xvfb and saves screenshots.
+# Builds zelmor and zelmor-check and runs zelmor on the bundled scene in data/. With a display
+# it opens the window; without one it plays the scripted tour under its own Xvfb and saves
+# screenshots.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)

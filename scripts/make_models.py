@@ -600,7 +600,8 @@ def main(argv):
         if current is not None and not force and recorded.get(relative) != digest(current):
             why = ("changed by hand since this script wrote it" if relative in recorded
                    else "not written by this script")
-            print(f"kept {shown(relative)}: {why} (--force overwrites it)")
+            print(f"kept {shown(relative)}: {why} (hand-made content belongs under data/mine/; "
+                  "--force overwrites it)")
             kept.append(relative)
             continue
         try:

@@ -480,7 +480,9 @@ def read_manifest():
     try:
         with open(os.path.join(DATA, MANIFEST), encoding="utf-8") as lines:
             for line in lines:
-                if line.strip() and not line.startswith("#"):
+                # A line cut short (a record written in place by an older version of this
+                # script onto a full disk) records nothing.
+                if "  " in line and not line.startswith("#"):
                     sha, relative = line.rstrip("\n").split("  ", 1)
                     recorded[relative] = sha
     except FileNotFoundError:

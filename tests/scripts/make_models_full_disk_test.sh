@@ -36,7 +36,8 @@ cp -r "$source_dir/data" "$work/expected"
 echo "v 3 0 0 0 1 0 0 0 1 0 i 3 0 1 2 p 4 x" >"$work/expected/models/by_hand.mdl"
 make_stale() {
     rm -rf "$work/tree" && mkdir "$work/tree"
-    cp -r "$source_dir/scripts" "$work/expected" "$work/tree/" && mv "$work/tree/expected" "$work/tree/data"
+    cp -r "$source_dir/scripts" "$work/tree/"
+    cp -r "$work/expected" "$work/tree/data"
     (cd "$work/tree" && python3 - <<'PY'
 import hashlib
 lines = []
@@ -62,7 +63,8 @@ for budget in 0 3000 20000 $((data_bytes + 100)); do
     [[ $status != 0 ]] || fail "$budget bytes: exit status 0"
     grep -q "cannot write data/.*: No space left on device" "$work/err" ||
         fail "$budget bytes: no message naming the file: $(cat "$work/err")"
-    [[ -z $(find data -name '*.tmp') ]] || fail "$budget bytes: temporary files left: $(find data -name '*.tmp')"
+    left=$(find data -name '*.tmp')
+    [[ -z $left ]] || fail "$budget bytes: temporary files left: $left"
     python3 - "$work/before" "$work/expected" <<'PY' || fail "$budget bytes: see above"
 import hashlib, os, sys
 before, expected = sys.argv[1:]
@@ -87,7 +89,9 @@ if bad:
     print("\n".join(bad), file=sys.stderr)
 sys.exit(1 if bad else 0)
 PY
-    python3 scripts/make_models.py >"$work/out" 2>&1 || fail "$budget bytes: the next run failed: $(cat "$work/out")"
-    diff -r "$work/expected" data >/dev/null || fail "$budget bytes: the next run did not restore data/"
+    python3 scripts/make_models.py >"$work/out" 2>&1 ||
+        fail "$budget bytes: the next run failed: $(cat "$work/out")"
+    diff -r "$work/expected" data >/dev/null ||
+        fail "$budget bytes: the next run did not restore data/"
 done
 echo "make_models.py survives a full disk after 0, 3000, 20000 and $((data_bytes + 100)) bytes"

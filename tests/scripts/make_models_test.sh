@@ -36,7 +36,8 @@ printf 'm cart\np 0 0 0\no 0 0 0\na body\nm tank_turret\np 0 0.3 0\no 0 0 0\na t
     >data/mine/units/cart.unit
 printf 'p 3 0 3\no 0 45 0\nu mine/units/cart.unit\n' >data/mine/scene.wdf
 out=$(python3 scripts/make_models.py) || fail "run after a hand-made unit failed: $out"
-[[ $(tail -n 2 data/wdf/test.wdf) == $'u mine/units/cart.unit\nx' ]] || fail "hand-made unit not placed"
+[[ $(tail -n 2 data/wdf/test.wdf) == $'u mine/units/cart.unit\nx' ]] ||
+    fail "hand-made unit not placed"
 
 # A model added to the generator afterwards, placed by hand.
 python3 - <<'PY'
@@ -53,8 +54,9 @@ open(path, "w").write(text)
 PY
 printf 'p 5 0 5\nb barrel\n' >>data/mine/scene.wdf
 cp -r data/mine "$work/mine-before"
-out=$(python3 scripts/make_models.py) || fail "run after a model added to the generator failed: $out"
-[[ $out == *"wrote data/models/barrel.mdl"*"wrote data/models.lst"* ]] || fail "barrel not written: $out"
+out=$(python3 scripts/make_models.py) || fail "run after a model added to the generator: $out"
+[[ $out == *"wrote data/models/barrel.mdl"*"wrote data/models.lst"* ]] ||
+    fail "barrel not written: $out"
 grep -qx "barrel models/barrel.mdl" data/models.lst || fail "barrel not listed"
 [[ $(tail -n 3 data/wdf/test.wdf) == $'p 5 0 5\nb barrel\nx' ]] || fail "barrel not placed"
 diff -r "$work/mine-before" data/mine >/dev/null || fail "hand-made files changed"

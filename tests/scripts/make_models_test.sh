@@ -34,7 +34,7 @@ printf 'v 3 0 0 0 1 0 0 0 1 0\ni 3 0 1 2\np 4\nc 1 0 0 1\nx\n' >data/mine/models
 echo "cart mine/models/cart.mdl" >data/mine/models.lst
 printf 'm cart\np 0 0 0\no 0 0 0\na body\nm tank_turret\np 0 0.3 0\no 0 0 0\na top\nx\n' \
     >data/mine/units/cart.unit
-printf 'p 3 0 3\no 0 45 0\nu mine/units/cart.unit\n' >data/mine/scene.wdf
+printf 'p -4 0 -6\no 0 45 0\nu mine/units/cart.unit\n' >data/mine/scene.wdf
 out=$(python3 scripts/make_models.py) || fail "run after a hand-made unit failed: $out"
 [[ $(tail -n 2 data/wdf/test.wdf) == $'u mine/units/cart.unit\nx' ]] ||
     fail "hand-made unit not placed"

@@ -2,12 +2,35 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
 #include "platform/MessageQueue.h"
+#include "scene/FileSource.h"
 #include "scene/World.h"
 
 namespace zelmor {
 
 using namespace platform;
+
+namespace {
+
+// The readers are silent, so a program started in the wrong folder would show an empty field
+// and say nothing: one line tells a newcomer where it looked and where to run it instead.
+void tellWhenThereIsNoScene(const char* scenePath) {
+    if (FileSource::disk().open(scenePath)) {
+        return;
+    }
+    std::error_code error;
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    std::fprintf(stderr,
+                 "zelmor: no readable %s in %s; run zelmor in the data folder, the one that holds "
+                 "%s (in the repository: cd data && ../build/zelmor)\n",
+                 scenePath, error ? "the working directory" : here.string().c_str(), scenePath);
+}
+
+}  // namespace
 
 Application* Application::current_ = nullptr;
 
@@ -39,6 +62,7 @@ int Application::run() {
 int Application::runMainLoop() {
     World& world = World::instance();
     world.initTerrain();
+    tellWhenThereIsNoScene(SCENE_PATH);
     world.loadScene(SCENE_PATH);
     view_.setCamera(world.camera);
     state_.world = &world;

@@ -14,6 +14,9 @@ public:
     // The file at path, exactly as written, relative to the working directory; null when it
     // cannot be opened or is no regular file (a folder, a device, a FIFO).
     virtual std::unique_ptr<std::istream> open(const std::string& path) const;
+    // The name under which the file that open(path) reads is found from the working directory,
+    // for messages that a terminal or an editor can follow.
+    virtual std::string located(const std::string& path) const { return path; }
     // The working directory's files.
     static const FileSource& disk();
 };

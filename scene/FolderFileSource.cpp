@@ -12,6 +12,14 @@ std::unique_ptr<std::istream> FolderFileSource::open(const std::string& path) co
     return FileSource::open((folder_ / path).string());
 }
 
+std::string FolderFileSource::located(const std::string& path) const {
+    if (path == givenPath_ || path.empty() || path.find('\0') != std::string::npos ||
+        folder_.empty() || folder_ == ".") {
+        return path;
+    }
+    return (folder_ / path).string();
+}
+
 std::filesystem::path FolderFileSource::dataFolderFor(const std::string& scenePath) {
     const std::filesystem::path scene(scenePath);
     const std::filesystem::path parent = scene.parent_path();

@@ -16,6 +16,8 @@ public:
         : folder_(std::move(folder)), givenPath_(std::move(givenPath)) {}
 
     std::unique_ptr<std::istream> open(const std::string& path) const override;
+    // A name read from the files, with the folder before it: "data/units/tank.unit".
+    std::string located(const std::string& path) const override;
 
     // The folder the program would run in to read the scene at scenePath: the folder above
     // its "wdf" folder when the path ends in wdf/<name>.wdf (the program opens wdf/test.wdf),

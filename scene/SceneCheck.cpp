@@ -79,7 +79,7 @@ void SceneCheck::report(const std::string& file, std::streamoff offset, Kind kin
     if (offset < 0 && naming != namedAt_.end()) {
         // About the whole file: shown where the scene names it.
         where = position(naming->second.file, naming->second.offset);
-        text = file + ": " + message;
+        text = files_.located(file) + ": " + message;
     } else {
         where = position(file, std::max<std::streamoff>(offset, 0));
     }
@@ -111,7 +111,7 @@ std::string SceneCheck::position(const std::string& file, std::streamoff offset)
             }
         }
     }
-    return file + ":" + std::to_string(cursor.line) + ":" +
+    return files_.located(file) + ":" + std::to_string(cursor.line) + ":" +
            std::to_string(offset - cursor.lineStart + 1);
 }
 
@@ -126,7 +126,7 @@ void SceneCheck::printOverflow() {
             more +=
                 (more.empty() ? "" : " and ") + counted(state.moreNotes, "more note", "more notes");
         }
-        print_(file + ": ... and " + more + " in this file");
+        print_(files_.located(file) + ": ... and " + more + " in this file");
     }
 }
 

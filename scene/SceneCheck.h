@@ -14,7 +14,8 @@ namespace zelmor {
 
 // zelmor-check's work: reads a scene with the program's own readers while listening to what they
 // report, and words each problem for the scene's author as "file:line:column: message" (notes as
-// "file:line:column: note: message"). Lines and columns count from 1; a column counts bytes.
+// "file:line:column: note: message"), each file named as the file source locates it from the
+// working directory. Lines and columns count from 1; a column counts bytes.
 // Each message is printed as soon as a reader makes it. Memory does not grow with the size of
 // the files: a file shows at most MESSAGES_PER_FILE messages and then only counts the rest.
 class SceneCheck : private ReadReport {

@@ -19,5 +19,23 @@ if [[ $(id -u) -ne 0 ]]; then
     exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# apt-get, waiting up to five minutes while another package manager holds its lock (a machine
+# that is still installing its updates) instead of failing at once.
+apt_get() {
+    local deadline=$((SECONDS + 300)) output waited=0
+    until output=$(apt-get "$@" 2>&1); do
+        if [[ $output != *"Could not get lock"* ]] || ((SECONDS >= deadline)); then
+            printf '%s\n' "$output" >&2
+            return 1
+        fi
+        if ((waited % 60 == 0)); then
+            echo "Waiting for another package manager to finish ($((waited / 60)) of 5 minutes):"
+            grep -m 1 "Could not get lock" <<<"$output" || true
+        fi
+        sleep 5
+        waited=$((waited + 5))
+    done
+}
+apt_get update -qq
+apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

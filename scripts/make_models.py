@@ -4,11 +4,23 @@
 Run from anywhere: python3 scripts/make_models.py [--force]. Everything is written under data/
 and the output is the same on every run (the scatter uses a fixed seed).
 
+Generated and hand-made content live side by side. The script owns data/models/*.mdl,
+data/models.lst, the unit files it lists in UNITS and data/wdf/test.wdf, and nothing else.
+Hand-made content lives under data/mine/, which it never writes: models listed in
+data/mine/models.lst (the scene loads that list after the generated one) and scene lines in
+data/mine/scene.wdf, which are copied into the end of the generated scene, read from the
+position and orientation (0, 0, 0) as if they began a scene of their own.
+
 The script writes only the files it generates, and only while they hold what it last wrote:
-data/.generated records the SHA-256 of each file as written. A file changed by hand since (a
-unit added to the scene, a tuned unit file), or one it did not write, is kept and named, and the
-script exits with status 1; --force overwrites such files. Files that already hold the
-generated text are left untouched, so a run on an unchanged tree changes nothing.
+data/.generated records the SHA-256 of each file as written. A file changed by hand since, or
+one it did not write, is kept and named, and the script exits with status 1; --force overwrites
+such files. Files that already hold the generated text are left untouched, so a run on an
+unchanged tree changes nothing.
+
+Each file is replaced whole or not at all: written to a temporary file beside it, flushed to
+the disk, then renamed over the old one. A write that fails (a full disk) removes the temporary
+file, names the file and the reason, and ends the run with status 1; the record lists only what
+was written whole, so the next run finishes the work without --force.
 
 The program draws with lighting off, so each face gets its own vertices coloured by a fixed
 light direction: tops are lightest, the sides that face the default camera (which looks along
@@ -26,6 +38,7 @@ import math
 import os
 import random
 import sys
+import tempfile
 
 sys.dont_write_bytecode = True  # no __pycache__ beside the scripts in the repository
 from scene_layout import scene_text  # noqa: E402  (beside this script)
@@ -33,6 +46,8 @@ from scene_layout import scene_text  # noqa: E402  (beside this script)
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 DATA = os.path.join(ROOT, "data")
 MANIFEST = ".generated"  # under DATA
+HAND_MODELS = "mine/models.lst"  # under DATA, never written here
+HAND_SCENE = "mine/scene.wdf"  # under DATA, never written here
 MANIFEST_HEADER = ("# Written by scripts/make_models.py: the SHA-256 of each file as it wrote it.\n"
                    "# It overwrites a file only while the file still matches.\n")
 
@@ -465,7 +480,9 @@ def read_manifest():
     try:
         with open(os.path.join(DATA, MANIFEST), encoding="utf-8") as lines:
             for line in lines:
-                if line.strip() and not line.startswith("#"):
+                # A line cut short (a record written in place by an older version of this
+                # script onto a full disk) records nothing.
+                if "  " in line and not line.startswith("#"):
                     sha, relative = line.rstrip("\n").split("  ", 1)
                     recorded[relative] = sha
     except FileNotFoundError:
@@ -486,20 +503,70 @@ def current_bytes(path):
         return existing.read()
 
 
+def hand_text(relative):
+    """A hand-made file's text, empty when it is missing; bytes that are no UTF-8 pass as
+    they are."""
+    data = current_bytes(os.path.join(DATA, relative))
+    return "" if data is None else data.decode("utf-8", "surrogateescape")
+
+
 def generated_files():
-    """(path under data/, text) of every file this script owns, in writing order."""
+    """(path under data/, bytes) of every file this script owns, in writing order."""
     models = all_models()
     files = [(f"models/{model.name}.mdl", model.text()) for model in models]
     files.append(("models.lst", "".join(f"{m.name} models/{m.name}.mdl\n" for m in models)))
     files += [(f"units/{name}.unit", unit_text(parts)) for name, parts in UNITS.items()]
-    files.append(("wdf/test.wdf", scene_text()))
-    return files
+    hand_lists = [HAND_MODELS] if os.path.isfile(os.path.join(DATA, HAND_MODELS)) else []
+    files.append(("wdf/test.wdf", scene_text(hand_lists, hand_text(HAND_SCENE))))
+    return [(relative, text.encode("utf-8", "surrogateescape")) for relative, text in files]
 
 
-def write_bytes(path, data):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as out:
-        out.write(data)
+def file_mode(path):
+    """The old file's permissions, or those a new file gets under the umask."""
+    try:
+        return os.stat(path).st_mode & 0o7777
+    except FileNotFoundError:
+        umask = os.umask(0)
+        os.umask(umask)
+        return 0o666 & ~umask
+
+
+def replace_whole(path, data):
+    """Writes data to path whole or not at all: into a temporary file in the same folder,
+    flushed to the disk, then renamed over the old file. On failure the temporary file is
+    removed and the old file is as it was."""
+    folder = os.path.dirname(path)
+    os.makedirs(folder, exist_ok=True)
+    mode = file_mode(path)
+    descriptor, temporary = tempfile.mkstemp(prefix=f".{os.path.basename(path)}.", suffix=".tmp",
+                                             dir=folder)
+    try:
+        os.fchmod(descriptor, mode)
+        rest = memoryview(data)
+        while rest:
+            rest = rest[os.write(descriptor, rest):]
+        os.fsync(descriptor)
+        os.close(descriptor)
+        descriptor = -1
+        os.replace(temporary, path)
+    except BaseException:
+        if descriptor >= 0:
+            os.close(descriptor)
+        try:
+            os.unlink(temporary)
+        except OSError:
+            pass
+        raise
+
+
+def shown(relative):
+    return os.path.relpath(os.path.join(DATA, relative), ROOT)
+
+
+def failure(relative, doing, error):
+    reason = error.strerror or str(error)
+    after = "; the file is as it was" if doing == "write" else ""
+    print(f"make_models.py: cannot {doing} {shown(relative)}: {reason}{after}", file=sys.stderr)
 
 
 def main(argv):
@@ -510,15 +577,24 @@ def main(argv):
     force = parser.parse_args(argv).force
 
     recorded = read_manifest()
-    manifest = {}
+    try:
+        files = generated_files()
+    except OSError as error:
+        failure(HAND_SCENE, "read", error)
+        return 1
+    # Until a file is written whole, the record keeps what it held for it.
+    manifest = dict(recorded)
     unchanged = 0
     written = 0
     kept = []
-    for relative, text in generated_files():
-        path = os.path.join(DATA, relative)
-        shown = os.path.relpath(path, ROOT)
-        data = text.encode("utf-8")
-        current = current_bytes(path)
+    failed = False
+    for relative, data in files:
+        try:
+            current = current_bytes(os.path.join(DATA, relative))
+        except OSError as error:
+            failure(relative, "read", error)
+            failed = True
+            break
         if current == data:
             manifest[relative] = digest(data)
             unchanged += 1
@@ -526,22 +602,34 @@ def main(argv):
         if current is not None and not force and recorded.get(relative) != digest(current):
             why = ("changed by hand since this script wrote it" if relative in recorded
                    else "not written by this script")
-            print(f"kept {shown}: {why} (--force overwrites it)")
-            kept.append(shown)
-            if relative in recorded:
-                manifest[relative] = recorded[relative]  # still differs from what was written
+            print(f"kept {shown(relative)}: {why} (hand-made content belongs under data/mine/; "
+                  "--force overwrites it)")
+            kept.append(relative)
             continue
-        write_bytes(path, data)
+        try:
+            replace_whole(os.path.join(DATA, relative), data)
+        except OSError as error:
+            # A full disk fails every later file too: stop here, and record what was written.
+            failure(relative, "write", error)
+            failed = True
+            break
         manifest[relative] = digest(data)
         written += 1
-        print(f"wrote {shown}")
-    for relative in sorted(set(recorded) - set(manifest)):
-        print(f"no longer generated, left in place: {os.path.join('data', relative)}")
+        print(f"wrote {shown(relative)}")
+    if not failed:
+        for relative in sorted(set(recorded) - {relative for relative, _ in files}):
+            print(f"no longer generated, left in place: {shown(relative)}")
+            del manifest[relative]
     text = manifest_text(manifest).encode("utf-8")
-    if current_bytes(os.path.join(DATA, MANIFEST)) != text:
-        write_bytes(os.path.join(DATA, MANIFEST), text)
-    print(f"make_models.py: {written} written, {unchanged} unchanged, {len(kept)} kept")
-    return 1 if kept else 0
+    try:
+        if current_bytes(os.path.join(DATA, MANIFEST)) != text:
+            replace_whole(os.path.join(DATA, MANIFEST), text)
+    except OSError as error:
+        failure(MANIFEST, "write", error)
+        failed = True
+    print(f"make_models.py: {written} written, {unchanged} unchanged, {len(kept)} kept"
+          + ("; stopped by an error" if failed else ""))
+    return 1 if kept or failed else 0
 
 
 if __name__ == "__main__":

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Builds zelmor and runs it on the bundled scene in data/. With a display it opens the window;
-# without one it plays the scripted tour under its own Xvfb and saves screenshots.
+# Builds zelmor and zelmor-check and runs zelmor on the bundled scene in data/. With a display
+# it opens the window; without one it plays the scripted tour under its own Xvfb and saves
+# screenshots.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 scripts/install-deps.sh
-# Only the program: the tests and benchmarks are built by scripts/test.sh.
+# The program and its scene checker (seconds more); the tests and benchmarks are built by
+# scripts/test.sh.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target zelmor
+cmake --build build -j"$(nproc)" --target zelmor zelmor-check
 
 if [[ -n "${DISPLAY:-}" ]]; then
     cd data && exec "$root/build/zelmor"

@@ -2,6 +2,8 @@
 
 make_models.py writes the scene only while it still holds what the script last wrote: once
 the scene is edited by hand it is kept (and named) unless make_models.py is run with --force.
+Hand-made scene lines belong in data/mine/scene.wdf, which make_models.py copies into the end
+of the scene on every run.
 
 The camera looks diagonally along +x +z, the direction in which the program's scroll keys move
 it, so the hand-placed parts are written in screen-aligned ground coordinates: u to the right
@@ -179,9 +181,12 @@ def triple(letter, values):
     return f"{letter} " + " ".join(fmt(v) for v in values)
 
 
-def scene_text():
+def scene_text(hand_lists=(), hand_lines=""):
+    """The generated scene. hand_lists are model lists loaded after the generated one, before
+    anything is placed; hand_lines (text) follow the light, read from the position and
+    orientation (0, 0, 0), before the end record."""
     units, scenery = layout()
-    lines = ["m models.lst"]
+    lines = ["m models.lst"] + [f"m {path}" for path in hand_lists]
     for model, x, z, angle in scenery:
         lines += [triple("p", (x, 0.0, z)), triple("o", (0.0, angle, 0.0)),
                   f"b {GROUND_COVER[model]}", f"b {model}"]
@@ -189,5 +194,8 @@ def scene_text():
         lines += [triple("p", (x, 0.0, z)), triple("o", (0.0, angle, 0.0)),
                   f"u units/{kind}.unit"]
     lines += [triple("p", EYE), triple("o", LOOK), triple("c", LENS)]
-    lines += [triple("p", LIGHT), "l", "x"]
+    lines += [triple("p", LIGHT), "l"]
+    if hand_lines.strip():
+        lines += ["p 0 0 0", "o 0 0 0", hand_lines.rstrip("\n")]
+    lines.append("x")
     return "\n".join(lines) + "\n"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,15 @@ protected:
     unsigned long window = 0;
 };
 
+// Started where there is no scene, it says where it looked and where to run it, and otherwise
+// runs as ever.
 TEST_F(Program, OpensItsWindowLogsAndEndsWithEscape) {
     start();
+    EXPECT_NE(run->standardError().find("zelmor: no readable wdf/test.wdf in " +
+                                        std::filesystem::canonical(folder.path()).string() +
+                                        "; run zelmor in the data folder"),
+              std::string::npos)
+        << run->standardError();
     const auto log = glLog();
     ASSERT_GE(log.size(), 10u);
     EXPECT_EQ(log[0], "Start OpenGL Init");

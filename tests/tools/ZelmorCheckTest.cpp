@@ -180,12 +180,16 @@ TEST(ZelmorCheck, NoFileButARegularOneHasContent) {
         Lines printed;
         SceneCheck checker(files, [&](const std::string& line) { printed.push_back(line); });
         EXPECT_FALSE(checker.run(scene));
+        const std::string list = (dir.path() / "models.lst").string();
+        const std::string named = bad.starts_with('/') ? bad : (dir.path() / bad).string();
         EXPECT_EQ(
             printed,
             (Lines{
-                "models.lst:1:3: " + bad + ": model file cannot be opened; the model draws nothing",
-                scene + ":2:3: " + bad + ": model list cannot be opened; it loads no models",
-                scene + ":3:3: " + bad + ": unit file cannot be opened; the unit has no parts",
+                list + ":1:3: " + named +
+                    ": model file cannot be opened; the model draws "
+                    "nothing",
+                scene + ":2:3: " + named + ": model list cannot be opened; it loads no models",
+                scene + ":3:3: " + named + ": unit file cannot be opened; the unit has no parts",
             }));
         const FolderFileSource asScene(dir.path(), bad);
         SceneCheck sceneChecker(asScene, [&](const std::string& line) { printed.push_back(line); });
@@ -289,6 +293,46 @@ TEST(ZelmorCheck, AHugeFileOfProblemsIsCheckedInLittleMemory) {
                                         " more problems in this file");
     EXPECT_EQ(run.output.back(),
               "wdf/test.wdf: 0 units, 0 static objects, 0 models; 2,000,000 problems, 0 notes");
+}
+
+// Every path the checker prints opens from the folder it was run in, however the scene and the
+// data folder were named, so that a terminal or an editor can jump to it.
+TEST(ZelmorCheck, EveryPrintedPathOpensFromWhereTheCheckerRan) {
+    test::TempDir dir;
+    dir.write("data/wdf/test.wdf", "m models.lst\nm none.lst\nu units/bad.unit\nx\n");
+    dir.write("data/models.lst", "hull tri.mdl\n");
+    dir.write("data/tri.mdl", TRIANGLE);
+    dir.write("data/units/bad.unit", "m ghost a body\nx\n");
+    dir.write("data/other/scene.wdf", "m models.lst u units/bad.unit Q x\n");
+    const auto expected = [](const std::string& data, const std::string& scene) {
+        return Lines{
+            scene + ":2:3: " + data + "none.lst: model list cannot be opened; it loads no models",
+            data + "units/bad.unit:1:3: model 'ghost' is in no model list loaded before this unit",
+            data + "units/bad.unit:1:11: part 'body' has no model and draws nothing",
+        };
+    };
+    const struct {
+        std::string folder;
+        std::vector<std::string> arguments;
+        Lines lines;
+    } cases[] = {
+        {"", {"data/wdf/test.wdf"}, expected("data/", "data/wdf/test.wdf")},
+        {"", {"--data", "data"}, expected("data/", "data/wdf/test.wdf")},
+        {"data", {}, expected("", "wdf/test.wdf")},
+        {"data/units", {"../wdf/test.wdf"}, expected("../", "../wdf/test.wdf")},
+        {"",
+         {"--data", "data", "data/other/scene.wdf"},
+         {"data/units/bad.unit:1:3: model 'ghost' is in no model list loaded before this unit",
+          "data/units/bad.unit:1:11: part 'body' has no model and draws nothing",
+          "data/other/scene.wdf:1:31: skipped 'Q' where a record letter was expected"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder + " " + testing::PrintToString(c.arguments));
+        const CheckRun run = runCheck(dir.path() / c.folder, c.arguments);
+        EXPECT_EQ(run.status, 1);
+        ASSERT_EQ(run.output.size(), c.lines.size() + 2);
+        EXPECT_EQ(Lines(run.output.begin() + 1, run.output.end() - 1), c.lines);
+    }
 }
 
 // The scene shipped in data/ must check clean, named as a user at the repository's root would.

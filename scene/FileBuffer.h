@@ -18,7 +18,9 @@ namespace zelmor {
 // past a hole in the file. Unlike the standard file buffer, it remembers why and where.
 class FileBuffer : public std::streambuf {
 public:
-    static constexpr std::size_t SIZE = 4096;
+    // Not a multiple of 8: /proc/self/pagemap, a regular file by its type, then refuses the
+    // read (EINVAL) instead of reading as hundreds of gigabytes of zeros.
+    static constexpr std::size_t SIZE = 4095;
 
     explicit FileBuffer(std::unique_ptr<platform::ReadOnlyFile> file) : file_(std::move(file)) {}
 

@@ -230,7 +230,7 @@ void RecordReader::reportReadError() {
         file != nullptr && file->error() ? file->error().message() : "the stream failed";
     problem(file != nullptr ? file->failedAt() : -1,
             "the system cannot read the file here (" + reason +
-                "); reading ends here, what was read before stands");
+                "); reading ends here, the records before it stand");
 }
 
 void RecordReader::reportCutShort() {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <set>
@@ -80,10 +81,6 @@ struct Fault {
     std::streamoff at;
 };
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
 // The words of a file: the bundled files keep names and numbers apart with blanks.
 std::vector<std::string> words(const std::string& file) {
     std::istringstream in(test::readWholeFile(DATA / file));
@@ -114,23 +111,18 @@ std::vector<Fault> faultPlaces() {
     std::vector<Fault> faults;
     for (const std::string& name : filesRead()) {
         const std::string text = test::readWholeFile(DATA / name);
-        const auto size = static_cast<std::streamoff>(text.size());
-        for (std::streamoff boundary = 0; boundary < size; boundary += FileBuffer::SIZE) {
-            std::streamoff start = boundary;
-            while (start > 0 && !isBlank(text[start - 1])) {
-                --start;
+        for (std::size_t boundary = 0; boundary < text.size(); boundary += FileBuffer::SIZE) {
+            faults.push_back({name, static_cast<std::streamoff>(boundary)});
+            if (boundary == 0) {
+                continue;
             }
-            while (boundary > 0 && start < size && isBlank(text[start])) {
-                ++start;
-            }
-            std::streamoff end = start;
-            while (boundary > 0 && end < size && !isBlank(text[end])) {
-                ++end;
-            }
-            faults.push_back({name, boundary});
-            for (std::streamoff at = start; at <= std::min(end, size - 1); ++at) {
+            constexpr char BLANKS[] = " \t\n\r";
+            const std::size_t first =
+                text.find_first_not_of(BLANKS, text.find_last_of(BLANKS, boundary - 1) + 1);
+            const std::size_t end = std::min(text.find_first_of(BLANKS, first), text.size() - 1);
+            for (std::size_t at = first; at <= end; ++at) {
                 if (at != boundary) {
-                    faults.push_back({name, at});
+                    faults.push_back({name, static_cast<std::streamoff>(at)});
                 }
             }
         }
@@ -158,12 +150,9 @@ std::string nameOf(const Mesh* mesh, const ModelCache& models,
     return "";
 }
 
-bool sameVector(const Vector3& a, const Vector3& b) {
-    return a.x == b.x && a.y == b.y && a.z == b.z;
-}
-
-bool sameColour(const Colour& a, const Colour& b) {
-    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+template <class Floats>
+bool same(const Floats& a, const Floats& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 // Everything in the world read with the fault is in the whole world too, whole: each array,
@@ -181,15 +170,13 @@ void expectPartOf(const World& cut, const ModelCache& cutModels, const World& wh
         EXPECT_TRUE(mesh->indices().empty() || mesh->indices() == full->indices()) << name;
         EXPECT_TRUE(mesh->vertexColours().empty() || mesh->vertexColours() == full->vertexColours())
             << name;
-        EXPECT_TRUE(sameColour(mesh->colour(), Colour{}) ||
-                    sameColour(mesh->colour(), full->colour()))
-            << name;
+        EXPECT_TRUE(same(mesh->colour(), Colour{}) || same(mesh->colour(), full->colour())) << name;
         EXPECT_TRUE(mesh->primitiveMode() == 0 || mesh->primitiveMode() == full->primitiveMode())
             << name;
     }
     const auto sameObject = [&](const SceneObject& a, const SceneObject& b) {
         const std::string model = nameOf(a.mesh, cutModels, names);
-        return sameVector(a.position, b.position) && sameVector(a.angles, b.angles) &&
+        return same(a.position, b.position) && same(a.angles, b.angles) &&
                (a.mesh == nullptr || model == nameOf(b.mesh, wholeModels, names));
     };
     ASSERT_LE(cut.staticObjects.size(), whole.staticObjects.size());

@@ -5,7 +5,7 @@ namespace zelmor {
 void FrameCounter::countFrame() {
     ++frames_;
     const int32_t now = clock_.now();
-    const int32_t elapsed = now - windowStart_;
+    const uint32_t elapsed = platform::Clock::millisecondsBetween(windowStart_, now);
     if (elapsed <= MEASURING_WINDOW_MS) {
         return;
     }
@@ -13,7 +13,7 @@ void FrameCounter::countFrame() {
     // The stream's default format: six significant digits, as in 61.0236 or 119.88.
     log_ << fps << " fps\n";
     log_.flush();
-    windowStart_ += elapsed;
+    windowStart_ = now;
     frames_ = 0;
 }
 

@@ -12,7 +12,7 @@ namespace zelmor {
 // covers the loading of the scene.
 class FrameCounter {
 public:
-    static constexpr int32_t MEASURING_WINDOW_MS = 1000;
+    static constexpr uint32_t MEASURING_WINDOW_MS = 1000;
 
     FrameCounter(std::ostream& log, platform::Clock& clock) : log_(log), clock_(clock) {}
     void countFrame();

@@ -5,8 +5,8 @@
 namespace zelmor {
 
 int MainLoop::run(LoopClient& client, platform::Clock& clock) {
-    int32_t accumulator = 0;
-    int32_t lastDrawingTime = 0;
+    int64_t accumulator = 0;
+    uint32_t lastDrawingTime = 0;
     bool quit = false;
     int exitCode = 0;
     while (!quit) {
@@ -35,7 +35,7 @@ int MainLoop::run(LoopClient& client, platform::Clock& clock) {
         client.buildVisibleLists();
         const int32_t start = clock.now();
         client.renderFrame();
-        lastDrawingTime = clock.now() - start;
+        lastDrawingTime = platform::Clock::millisecondsBetween(start, clock.now());
         client.countFrame();
     }
     return exitCode;

@@ -27,6 +27,17 @@ BoundedRead::Result BoundedRead::number(std::istream& in, float& value) {
     if (!skipBlanks) {
         return Result::Failed;
     }
+    // The stream buffer throws when the system cannot read the file; the stream's extraction
+    // would catch that and set badbit, and so does this walk over the buffer.
+    try {
+        return gatherNumber(in, value);
+    } catch (...) {
+        in.setstate(std::ios::badbit);
+        return Result::Failed;
+    }
+}
+
+BoundedRead::Result BoundedRead::gatherNumber(std::istream& in, float& value) {
     std::streambuf& buffer = *in.rdbuf();
     const auto end = std::char_traits<char>::eof();
     std::string text;

@@ -24,6 +24,9 @@ public:
     static Result word(std::istream& in, std::string& word);
     // A float as >> reads one: the same characters taken, the same value, the same failures.
     static Result number(std::istream& in, float& value);
+
+private:
+    static Result gatherNumber(std::istream& in, float& value);
 };
 
 }  // namespace zelmor

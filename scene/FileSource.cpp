@@ -1,7 +1,7 @@
 #include "scene/FileSource.h"
 
-#include <filesystem>
-#include <fstream>
+#include "platform/ReadOnlyFile.h"
+#include "scene/FileBuffer.h"
 
 namespace zelmor {
 
@@ -12,16 +12,12 @@ std::unique_ptr<std::istream> FileSource::open(const std::string& path) const {
         return nullptr;
     }
     // Only a regular file has content: a folder reads as nothing, /dev/zero never ends and a
-    // FIFO blocks the opening until someone writes to it. Links are followed, as opening does.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    // FIFO blocks until someone writes to it. Links are followed, as opening does.
+    auto file = platform::ReadOnlyFile::open(path);
+    if (!file) {
         return nullptr;
     }
-    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-    if (!file->is_open()) {
-        return nullptr;
-    }
-    return file;
+    return std::make_unique<FileStream>(std::make_unique<FileBuffer>(std::move(file)));
 }
 
 const FileSource& FileSource::disk() {

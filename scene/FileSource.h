@@ -12,7 +12,9 @@ class FileSource {
 public:
     virtual ~FileSource() = default;
     // The file at path, exactly as written, relative to the working directory; null when it
-    // cannot be opened or is no regular file (a folder, a device, a FIFO).
+    // cannot be opened or is no regular file (a folder, a device, a FIFO). A read that the
+    // system refuses later throws from the stream's buffer, which the stream's own reads turn
+    // into its failed state (badbit); see FileBuffer.
     virtual std::unique_ptr<std::istream> open(const std::string& path) const;
     // The name under which the file that open(path) reads is found from the working directory,
     // for messages that a terminal or an editor can follow.

@@ -3,6 +3,8 @@
 #include <limits>
 #include <utility>
 
+#include "scene/FileBuffer.h"
+
 namespace zelmor {
 
 namespace {
@@ -54,6 +56,20 @@ bool RecordReader::nextRecordCounting(std::string_view letters, char& letter) {
         in_.setstate(std::ios::failbit);
         return false;
     }
+    // The stream buffer throws when the system cannot read the file; as in the stream's own
+    // reads, that is the stream's failed state.
+    try {
+        return nextRecordCounted(letters, letter);
+    } catch (...) {
+        in_.setstate(std::ios::badbit);
+        reportSkipped();
+        skipped_.clear();
+        reportReadError();
+        return false;
+    }
+}
+
+bool RecordReader::nextRecordCounted(std::string_view letters, char& letter) {
     std::streambuf& buffer = *in_.rdbuf();
     std::streamoff offset = in_.tellg();
     for (;; ++offset) {
@@ -113,6 +129,10 @@ bool RecordReader::readToken(Extract&& extract) {
             return false;
         case BoundedRead::Result::Failed:
             break;
+    }
+    if (in_.bad()) {
+        reportReadError();
+        return false;
     }
     problem(offset, "number could not be read; reading ends here");
     return false;
@@ -185,17 +205,39 @@ BoundedRead::Result RecordReader::boundedWord(std::string& word) {
         problem(offset, "word longer than " + std::to_string(BoundedRead::WORD_LIMIT) +
                             " bytes; reading ends here");
     }
+    if (result == BoundedRead::Result::Failed && in_.bad()) {
+        reportReadError();
+    }
     return result;
 }
 
 void RecordReader::noteTrailingText() {
     if (!reporting() || atEnd()) {
+        reportReadError();
         return;
     }
     note(in_.tellg(), "text after the end record 'x' is not read");
 }
 
-void RecordReader::reportCutShort() const {
+void RecordReader::reportReadError() {
+    if (!reporting() || !in_.bad() || readErrorReported_) {
+        return;
+    }
+    readErrorReported_ = true;
+    // Told where the file stopped being readable, with the system's reason.
+    const FileBuffer* file = FileBuffer::of(in_);
+    const std::string reason =
+        file != nullptr && file->error() ? file->error().message() : "the stream failed";
+    problem(file != nullptr ? file->failedAt() : -1,
+            "the system cannot read the file here (" + reason +
+                "); reading ends here, the records before it stand");
+}
+
+void RecordReader::reportCutShort() {
+    if (in_.bad()) {
+        reportReadError();
+        return;
+    }
     recordProblem("record '" + std::string(1, recordLetter_) +
                   "' cut short by the end of the file");
 }

@@ -17,8 +17,9 @@ namespace zelmor {
 // record letters, numbers and words by formatted stream extraction, line breaks meaningless.
 // Anything that is not a record letter is skipped one character at a time. Every read consumes
 // input or fails, so a reader built on it always ends. Words and numbers are bounded in length
-// (BoundedRead). Byte offsets are taken only when a report listens, and every problem is worded
-// here, the same way for every format.
+// (BoundedRead). A read that the system refuses fails like the end of the input, and is
+// reported as what it is. Byte offsets are taken only when a report listens, and every problem is
+// worded here, the same way for every format.
 class RecordReader {
 public:
     RecordReader(std::istream& in, std::string fileName, ReadReport* report);
@@ -63,12 +64,16 @@ private:
     // Skips blanks; true when nothing but blanks was left (or an earlier read failed).
     bool atEnd();
     bool nextRecordCounting(std::string_view letters, char& letter);
+    bool nextRecordCounted(std::string_view letters, char& letter);
     // One token by extract(), which answers a BoundedRead::Result, with the reports of a number.
     template <class Extract>
     bool readToken(Extract&& extract);
     // A bounded word; a word too long is reported.
     BoundedRead::Result boundedWord(std::string& word);
-    void reportCutShort() const;
+    // A read that ended at the end of the file cuts the record short; one that ended because
+    // the system could not read the file is told as that, once.
+    void reportCutShort();
+    void reportReadError();
     // Reports the run of skipped characters unless it was reported already.
     void reportSkipped();
 
@@ -79,6 +84,7 @@ private:
     char recordLetter_ = 0;
     SkippedRun skipped_;
     bool skippedSinceAsked_ = false;
+    bool readErrorReported_ = false;
 };
 
 }  // namespace zelmor

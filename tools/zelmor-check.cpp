@@ -3,9 +3,13 @@
 // found, and a one-line summary. Without --data, a scene path ending in wdf/<name>.wdf is read
 // with the folder above its wdf folder as the data folder, any other with the working directory;
 // without a scene, DIR/wdf/test.wdf. The first line names the data folder. Exits 0 when the
-// scene is clean (notes allowed), 1 when problems were found, 2 on a wrong command line.
+// scene is clean (notes allowed), 1 when problems were found (a file that the system cannot
+// read is one), 2 on a wrong command line or when the report cannot be written.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -27,10 +31,33 @@ void usage(std::FILE* out) {
                  DEFAULT_SCENE);
 }
 
+constexpr int CANNOT_WRITE = 2;
+
+// A report that cannot be written (a full disk, a closed pipe) must not pass for a clean check:
+// it is said on standard error and the check stops, since nobody would read the rest.
+[[noreturn]] void failedWriting(int error) {
+    std::fprintf(stderr, "zelmor-check: cannot write the report: %s\n",
+                 std::strerror(error != 0 ? error : EIO));
+    std::_Exit(CANNOT_WRITE);
+}
+
 void printLine(const std::string& line) {
+    errno = 0;
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
-    std::fflush(stdout);  // a long check shows what it found so far
+    // A long check shows what it found so far; a failed write shows at the latest here.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        failedWriting(errno);
+    }
+}
+
+// The exit status, once standard output is known to hold everything written to it.
+int finish(int status) {
+    errno = 0;
+    if (std::ferror(stdout) || std::fclose(stdout) != 0) {
+        failedWriting(errno);
+    }
+    return status;
 }
 
 }  // namespace
@@ -43,7 +70,7 @@ int main(int argc, char** argv) {
         const std::string argument = argv[n];
         if (argument == "-h" || argument == "--help") {
             usage(stdout);
-            return 0;
+            return finish(0);
         }
         if (argument == "--data" && n + 1 < argc && !dataGiven) {
             data = argv[++n];
@@ -85,5 +112,5 @@ int main(int argc, char** argv) {
     zelmor::SceneCheck check(files, printLine);
     const bool clean = check.run(scene);
     printLine(check.summary());
-    return clean ? 0 : 1;
+    return finish(clean ? 0 : 1);
 }

@@ -30,6 +30,25 @@ TEST(FrameCounter, WritesTheRateOnlyOnceMoreThanASecondHasPassed) {
     EXPECT_EQ(log.str(), "61.0236 fps\n");  // 62 frames over 1016 ms
 }
 
+// The clock turns negative after 24.8 days and wraps to 0 after 49.7: a window across either
+// is measured exactly.
+TEST(FrameCounter, MeasuresAcrossTheWrapOfTheClock) {
+    for (const uint32_t start : {0x7FFFFE00u, 0xFFFFFE00u}) {
+        SetClock clock;
+        std::ostringstream log;
+        FrameCounter counter(log, clock);
+        clock.time = static_cast<int32_t>(start);
+        counter.countFrame();  // everything since process start: a new window begins
+        log.str("");
+        for (int i = 0; i < 61; ++i) {
+            counter.countFrame();
+        }
+        clock.time = static_cast<int32_t>(start + 1016u);  // 62 frames over 1016 ms
+        counter.countFrame();
+        EXPECT_EQ(log.str(), "61.0236 fps\n") << "from " << start;
+    }
+}
+
 TEST(FrameCounter, StartsANewWindowAtTheLine) {
     SetClock clock;
     std::ostringstream log;

@@ -13,8 +13,9 @@ using platform::Message;
 
 class ScriptedClock : public platform::Clock {
 public:
-    int32_t now() override { return time; }
-    int32_t time = 0;
+    // Kept unsigned so that scripted time wraps like the real clock's 32 bits.
+    int32_t now() override { return static_cast<int32_t>(time); }
+    uint32_t time = 0;
 };
 
 // Records what the loop asks for; each frame takes the next scripted drawing time, and each
@@ -98,13 +99,18 @@ TEST(MainLoop, DrawingTimePaysForStepsStrictlyAboveTenMilliseconds) {
         // 11 -> one step, 1 left; then 1 + 10 = 11 -> one more step.
         {{11, 10}, {0, 1, 1}},
     };
-    for (const Case& c : cases) {
-        ScriptedClock clock;
-        ScriptedClient client(clock, c.drawingTimes, {});
-        MainLoop::run(client, clock);
-        ASSERT_GE(client.stepsPerPass.size(), c.stepsPerPass.size());
-        client.stepsPerPass.resize(c.stepsPerPass.size());
-        EXPECT_EQ(client.stepsPerPass, c.stepsPerPass);
+    // The same from process start and across the wraps of the 32-bit clock (24.8 days, where
+    // it turns negative, and 49.7 days).
+    for (const uint32_t start : {0u, 0x7FFFFFF0u, 0xFFFFFFF0u}) {
+        for (const Case& c : cases) {
+            ScriptedClock clock;
+            clock.time = start;
+            ScriptedClient client(clock, c.drawingTimes, {});
+            MainLoop::run(client, clock);
+            ASSERT_GE(client.stepsPerPass.size(), c.stepsPerPass.size());
+            client.stepsPerPass.resize(c.stepsPerPass.size());
+            EXPECT_EQ(client.stepsPerPass, c.stepsPerPass) << "from " << start;
+        }
     }
 }
 

@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -344,6 +346,44 @@ TEST(ZelmorCheck, TheBundledSceneChecksCleanFromTheRepositoryRoot) {
     EXPECT_EQ(run.output[0], "zelmor-check: reading from the data folder " +
                                  (root / "data").lexically_normal().string());
     EXPECT_TRUE(run.output[1].ends_with("; 0 problems, 0 notes")) << run.output[1];
+}
+
+// What the operating system does to good files and to the report: a file that cannot be read
+// part-way (a preloaded read() fails at a byte in the middle of a number), a file that is
+// regular by its type but cannot be read at all, and standard output on a full disk.
+TEST(ZelmorCheck, ReadFailuresAreProblemsNamingTheFileAndALostReportIsAFailure) {
+    test::TempDir dir;
+    std::filesystem::copy(std::filesystem::path(ZELMOR_SOURCE_DIR) / "data", dir.path(),
+                          std::filesystem::copy_options::recursive);
+    dir.write("wdf/mem.wdf", "m models.lst\np 0 0 0 u /proc/self/mem\nx\n");
+    const std::string preload = std::string("LD_PRELOAD=") + ZELMOR_READ_FAULT +
+                                " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ";
+    struct Case {
+        std::string command;
+        int status;
+        std::string said;  // on standard output, or on standard error when the output is lost
+    };
+    const Case cases[] = {
+        {preload + "ZELMOR_READ_FAULT=models/reeds.mdl:8191 zelmor-check > out", 1,
+         "models/reeds.mdl:"},
+        {"zelmor-check wdf/mem.wdf > out", 1, "/proc/self/mem:"},
+        {"zelmor-check > /dev/full 2> out", 2,
+         "zelmor-check: cannot write the report: No space left on device"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        const std::string command = "cd '" + dir.path().string() + "' && PATH='" +
+                                    std::filesystem::path(ZELMOR_CHECK).parent_path().string() +
+                                    "':$PATH " + c.command;
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), c.status);
+        const Lines out = test::readLines(dir.path() / "out");
+        EXPECT_TRUE(std::any_of(out.begin(), out.end(), [&](const std::string& line) {
+            return line.find(c.said) != std::string::npos &&
+                   (c.status == 2 || line.find("(Input/output error)") != std::string::npos);
+        })) << testing::PrintToString(out);
+    }
 }
 
 }  // namespace

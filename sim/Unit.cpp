@@ -52,7 +52,11 @@ Unit::Unit(const std::string& unitFilePath, const ModelCache& models, const Read
 }
 
 Unit::Unit(const Unit& other)
-    : SceneObject(other), speed_(other.speed_), models_(other.models_), parts_(other.parts_) {
+    : SceneObject(other),
+      speed_(other.speed_),
+      models_(other.models_),
+      batch_(other.batch_),
+      parts_(other.parts_) {
     selected = false;
 }
 
@@ -68,12 +72,14 @@ Unit& Unit::operator=(const Unit& other) {
     boundingRadius = other.boundingRadius;
     speed_ = other.speed_;
     models_ = other.models_;
+    batch_ = other.batch_;
     parts_ = other.parts_;
     return *this;
 }
 
 void Unit::storePart(const std::string& name, const SceneObject& part) {
     parts_.insert_or_assign(name, part);
+    batch_.reset();
 }
 
 void Unit::draw() const {
@@ -97,13 +103,24 @@ void Unit::draw() const {
         child.draw();
         glPopMatrix();
     }
+    drawParts();
+    if (selected) {
+        drawSelectionMarker();
+    }
+}
+
+void Unit::drawParts() const {
+    if (mergeParts) {
+        if (!batch_) {
+            batch_ = PartBatch::shared(parts_);
+        }
+        batch_->draw(parts_);
+        return;
+    }
     for (const auto& [name, part] : parts_) {
         glPushMatrix();
         part.draw();
         glPopMatrix();
-    }
-    if (selected) {
-        drawSelectionMarker();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "scene/ModelCache.h"
@@ -9,6 +10,7 @@
 #include "scene/SceneObject.h"
 #include "sim/Order.h"
 #include "sim/OrderQueue.h"
+#include "sim/PartBatch.h"
 
 namespace zelmor {
 
@@ -18,6 +20,9 @@ namespace zelmor {
 class Unit : public SceneObject {
 public:
     static constexpr float UNIT_RADIUS = 0.8125f;
+    // Whether units draw their parts through a PartBatch (same-state parts merged into one call)
+    // or one by one, each with its own matrix; one by one is the reference the batch must match.
+    static inline bool mergeParts = true;
 
     // A unit without parts and without a model cache: it draws no selection marker.
     Unit();
@@ -62,6 +67,8 @@ private:
     void turnTowards(const Vector3& point);
     void brake();
     void move(double seconds);
+    // In name order, merged where they can share a call (see mergeParts).
+    void drawParts() const;
     void drawSelectionMarker() const;
 
     // The sine and cosine of a heading, with the bits of the heading they belong to.
@@ -76,6 +83,9 @@ private:
 
     float speed_ = 0.0f;
     const ModelCache* models_ = nullptr;  // non-owning; where the marker is looked up
+    // Made on the first draw and shared with the units of the same parts; parts_ never change
+    // after the unit is read, except through storePart, which drops it.
+    mutable std::shared_ptr<PartBatch> batch_;
     mutable Direction direction_;
     OrderQueue orders_;
     // std::string compares as unsigned bytes, so the parts draw in byte order of their names.

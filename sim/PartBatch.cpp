@@ -13,11 +13,11 @@ namespace zelmor {
 
 namespace {
 
-// The shared batches by what they are made from. Batches live as long as a unit holds them;
-// the entries of batches gone are swept out now and then.
-std::map<std::string, std::weak_ptr<PartBatch>>& registry() {
-    static std::map<std::string, std::weak_ptr<PartBatch>> batches;
-    return batches;
+// The shared batches by what they are made from. A program has one per kind of unit; the map is
+// never destroyed, so units drawn at exit still find their batch.
+std::map<std::string, std::unique_ptr<PartBatch>>& registry() {
+    static auto* batches = new std::map<std::string, std::unique_ptr<PartBatch>>;
+    return *batches;
 }
 
 // Vertices per primitive for the modes whose lists can be joined end to end (points, lines,
@@ -90,25 +90,17 @@ bool sameColour(const Colour& a, const Colour& b) {
 
 }  // namespace
 
-std::shared_ptr<PartBatch> PartBatch::shared(const Parts& parts) {
+PartBatch* PartBatch::shared(const Parts& parts) {
     std::vector<Source> sources;
     sources.reserve(parts.size());
     for (const auto& [name, part] : parts) {
         sources.push_back({part.mesh, part.position, part.angles, !part.children.empty()});
     }
-    const std::string key = keyOf(sources);
-    auto& batches = registry();
-    if (auto found = batches.find(key); found != batches.end()) {
-        if (auto batch = found->second.lock()) {
-            return batch;
-        }
+    std::unique_ptr<PartBatch>& batch = registry()[keyOf(sources)];
+    if (!batch) {
+        batch.reset(new PartBatch(std::move(sources)));
     }
-    if (batches.size() >= 64) {
-        std::erase_if(batches, [](const auto& entry) { return entry.second.expired(); });
-    }
-    std::shared_ptr<PartBatch> batch(new PartBatch(std::move(sources)));
-    batches[key] = batch;
-    return batch;
+    return batch.get();
 }
 
 std::string PartBatch::keyOf(const std::vector<Source>& sources) {

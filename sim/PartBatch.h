@@ -19,15 +19,16 @@ namespace zelmor {
 // translucent (blended) parts, parts with children, strips, fans and loops (which cannot be
 // joined). Parts that draw nothing are left out.
 //
-// Units whose parts use the same meshes at the same places share one batch. A model list read
-// later may replace a part's mesh in place; the batch notices and merges again before it draws.
+// Units whose parts use the same meshes at the same places share one batch, which lives, like the
+// meshes, to the end of the process. A model list read later may replace a part's mesh in place;
+// the batch notices and merges again before it draws.
 class PartBatch {
 public:
     using Parts = std::map<std::string, SceneObject>;
 
     // The batch for parts, shared with every unit whose parts are the same meshes at the same
-    // offsets and angles.
-    static std::shared_ptr<PartBatch> shared(const Parts& parts);
+    // offsets and angles; never destroyed.
+    static PartBatch* shared(const Parts& parts);
 
     // Draws parts, the parts the batch was made for, with the unit's matrix current.
     void draw(const Parts& parts);

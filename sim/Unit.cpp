@@ -79,7 +79,7 @@ Unit& Unit::operator=(const Unit& other) {
 
 void Unit::storePart(const std::string& name, const SceneObject& part) {
     parts_.insert_or_assign(name, part);
-    batch_.reset();
+    batch_ = nullptr;
 }
 
 void Unit::draw() const {
@@ -146,9 +146,10 @@ bool Unit::overlaps(const Unit& other) const {
 const Unit::Direction& Unit::directionOf(float heading) const {
     uint32_t bits = 0;
     std::memcpy(&bits, &heading, sizeof bits);
-    if (bits != direction_.headingBits) {
+    if (bits != directionBits_) {
         const double a = heading * PI_APPROX * ONE_180TH;
-        direction_ = {bits, std::sin(a), std::cos(a)};
+        direction_ = {std::sin(a), std::cos(a)};
+        directionBits_ = bits;
     }
     return direction_;
 }

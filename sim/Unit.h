@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <string>
 
 #include "scene/ModelCache.h"
@@ -71,9 +70,9 @@ private:
     void drawParts() const;
     void drawSelectionMarker() const;
 
-    // The sine and cosine of a heading, with the bits of the heading they belong to.
+    // The sine and cosine of a heading; the bits of the heading they belong to are kept beside
+    // speed_, where they take no room of their own.
     struct Direction {
-        uint32_t headingBits = 0;  // heading 0
         double sin = 0.0;
         double cos = 1.0;
     };
@@ -82,10 +81,11 @@ private:
     const Direction& directionOf(float heading) const;
 
     float speed_ = 0.0f;
+    mutable uint32_t directionBits_ = 0;  // the heading direction_ belongs to (heading 0)
     const ModelCache* models_ = nullptr;  // non-owning; where the marker is looked up
-    // Made on the first draw and shared with the units of the same parts; parts_ never change
-    // after the unit is read, except through storePart, which drops it.
-    mutable std::shared_ptr<PartBatch> batch_;
+    // Found on the first draw, shared with the units of the same parts and never destroyed;
+    // parts_ never change after the unit is read, except through storePart, which drops it.
+    mutable PartBatch* batch_ = nullptr;
     mutable Direction direction_;
     OrderQueue orders_;
     // std::string compares as unsigned bytes, so the parts draw in byte order of their names.

@@ -3,10 +3,11 @@
 #include <GL/gl.h>
 
 #include <array>
-#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <utility>
 
 namespace zelmor {

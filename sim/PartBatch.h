@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 

@@ -53,6 +53,24 @@ void lattice(std::ostringstream& out, int units, int statics) {
     }
 }
 
+// Units on a square grid around the origin, each static object a rock in the middle of a gap.
+void battle(std::ostringstream& out, int units, int statics) {
+    const int side = std::max(1, static_cast<int>(std::ceil(std::sqrt(double(units)))));
+    const float first = -0.5f * FieldScene::BATTLE_SPACING * (side - 1);
+    for (int i = 0; i < units; ++i) {
+        out << "p " << first + FieldScene::BATTLE_SPACING * (i % side) << " 0 "
+            << first + FieldScene::BATTLE_SPACING * (i / side) << "\nu " << UNIT_KINDS[i % 3]
+            << "\n";
+    }
+    std::minstd_rand random(4242);
+    for (int k = 0; k < statics; ++k) {
+        const int column = static_cast<int>(random() % side);
+        const int row = static_cast<int>(random() % side);
+        out << "p " << first + FieldScene::BATTLE_SPACING * (column + 0.5f) << " 0 "
+            << first + FieldScene::BATTLE_SPACING * (row + 0.5f) << "\nb rock\n";
+    }
+}
+
 }  // namespace
 
 std::string FieldScene::text(int units, int statics, Layout layout) {
@@ -60,6 +78,8 @@ std::string FieldScene::text(int units, int statics, Layout layout) {
     out << "m models.lst\no 0 0 0\n";
     if (layout == Layout::Lattice) {
         lattice(out, units, statics);
+    } else if (layout == Layout::Battle) {
+        battle(out, units, statics);
     } else {
         lanes(out, units, statics);
     }
@@ -80,6 +100,21 @@ void FieldScene::orderAcross(World& world) {
     for (Unit& unit : world.units) {
         const Vector3 at = unit.position;
         unit.giveOrder(Order::moveTo({at.x, at.y, at.z + GOAL_DISTANCE}));
+    }
+}
+
+void FieldScene::orderNearby(World& world) {
+    // The generator's own numbers, not a library distribution, so every build draws the same.
+    std::minstd_rand random(2026);
+    const double range = double(std::minstd_rand::max() - std::minstd_rand::min()) + 1.0;
+    auto fraction = [&] { return double(random() - std::minstd_rand::min()) / range; };
+    for (Unit& unit : world.units) {
+        const double direction = fraction() * 2.0 * 3.141592653589793;
+        const double distance = 5.0 + 15.0 * fraction();
+        const Vector3 at = unit.position;
+        unit.giveOrder(
+            Order::moveTo({static_cast<float>(at.x + distance * std::sin(direction)), at.y,
+                           static_cast<float>(at.z + distance * std::cos(direction))}));
     }
 }
 

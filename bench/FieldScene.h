@@ -26,7 +26,9 @@ public:
         Lanes,    // units in lanes around the origin, statics between the lanes
         Lattice,  // units on a square lattice, each static object beside a unit
         FarAway,  // lanes; the benchmark then sends 15% of the units far out (sendFar)
+        Battle,   // units BATTLE_SPACING apart in a square, rocks in some of the gaps
     };
+    static constexpr float BATTLE_SPACING = 3.0f;
 
     // SceneFile text: the bundled model list, units and statics laid out as layout says (far
     // places are set after loading), a camera above the field, the light at the camera.
@@ -36,6 +38,9 @@ public:
                                        int statics, Layout layout = Layout::Lanes);
     // Orders every unit to a point 100,000 units ahead in its lane (along +z).
     static void orderAcross(World& world);
+    // Orders every unit to a goal 5 to 20 away in a direction of its own, drawn from a fixed
+    // seed: neighbours turn, cross each other's paths, meet and halt.
+    static void orderNearby(World& world);
     // Sends three units in twenty far out, each ordered to the origin: to a NaN or infinite
     // coordinate, or in lines of units at 1.2e9, 5e9 and 3.4e38 spaced so that none touch.
     static void sendFar(World& world);

@@ -1,5 +1,6 @@
 // A frame as the program draws it (visible lists, then statics, units and the rubber band) on
-// a real Mesa context through SDL's offscreen driver: the bundled scene, and 1,000 units.
+// a real Mesa context through SDL's offscreen driver: the bundled scene, and 1,000 units with
+// their parts merged and, for comparison, drawn one part per call.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
@@ -93,13 +94,21 @@ void bundledScene(benchmark::State& state) {
 }
 BENCHMARK(bundledScene)->Name("RenderFrame/bundled")->Unit(benchmark::kMillisecond);
 
-void unitField(benchmark::State& state) {
+// Units draw their parts merged (as the program does) or one part per call, the reference.
+void unitField(benchmark::State& state, bool merged) {
     ModelCache models;
     MemoryFileSource files = bundledFiles();
     auto world = FieldScene::make(models, files, 1000, 0);
+    Unit::mergeParts = merged;
     drawFrames(state, *world);
+    Unit::mergeParts = true;
 }
-BENCHMARK(unitField)->Name("RenderFrame/units:1000")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(unitField, merged, true)
+    ->Name("RenderFrame/units:1000")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(unitField, partByPart, false)
+    ->Name("RenderFrame/units:1000/part-by-part")
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,4 +1,5 @@
-// World::update on a field of units that all drive, with the search through every pair and
+// World::update on fields of units that all drive (in lanes, far apart, partly far away, or
+// in a battle where they turn, meet and halt), with the search through every pair and
 // with the grid, side by side for each size and layout; and the same steps without any contact
 // search, the floor that the exact maths of each unit sets.
 #include <benchmark/benchmark.h>
@@ -32,8 +33,14 @@ World& field(int units, Layout layout) {
     static std::pair<int, Layout> made{-1, Layout::Lanes};
     if (made != std::pair{units, layout}) {
         world.reset();
-        world = FieldScene::make(models, files, units, units / 4, layout);
-        FieldScene::orderAcross(*world);
+        if (layout == Layout::Battle) {
+            // A few dozen rocks among 10,000 units.
+            world = FieldScene::make(models, files, units, units / 250, layout);
+            FieldScene::orderNearby(*world);
+        } else {
+            world = FieldScene::make(models, files, units, units / 4, layout);
+            FieldScene::orderAcross(*world);
+        }
         if (layout == Layout::FarAway) {
             FieldScene::sendFar(*world);
         }
@@ -87,8 +94,10 @@ void floorStep(benchmark::State& state) {
 }
 
 void registerTicks() {
-    const std::pair<Layout, const char*> layouts[] = {
-        {Layout::Lanes, ""}, {Layout::Lattice, "/lattice"}, {Layout::FarAway, "/far"}};
+    const std::pair<Layout, const char*> layouts[] = {{Layout::Lanes, ""},
+                                                      {Layout::Lattice, "/lattice"},
+                                                      {Layout::FarAway, "/far"},
+                                                      {Layout::Battle, "/battle"}};
     for (const auto& [layout, suffix] : layouts) {
         for (const int units : {100, 1000, 10000, 100000}) {
             if (layout != Layout::Lanes && units < 10000) {
@@ -105,9 +114,14 @@ void registerTicks() {
             if (units >= ALL_PAIRS_LIMIT) {
                 allPairs->Iterations(units > ALL_PAIRS_LIMIT ? 1 : 3);
             }
-            benchmark::RegisterBenchmark(std::string("Tick/Grid").append(size).c_str(), tick, units,
-                                         ContactSearch::Grid, layout)
-                ->Unit(benchmark::kMicrosecond);
+            auto* grid = benchmark::RegisterBenchmark(std::string("Tick/Grid").append(size).c_str(),
+                                                      tick, units, ContactSearch::Grid, layout)
+                             ->Unit(benchmark::kMicrosecond);
+            // A battle settles as units arrive: a fixed number of steps measures the same ones
+            // in every run.
+            if (layout == Layout::Battle) {
+                grid->Iterations(units > ALL_PAIRS_LIMIT ? 30 : 300);
+            }
         }
     }
     for (const int units : {10000, 100000}) {

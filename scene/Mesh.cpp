@@ -13,8 +13,11 @@ namespace {
 // The mesh whose set-up (colour, colour array, vertex pointer) is still in the GL state. Only
 // compared for identity; one thread draws.
 const Mesh* lastDrawn = nullptr;
+uint64_t changeCount = 0;
 
+// Every change to a mesh's contents passes here.
 void forgetIfLast(const Mesh* mesh) {
+    ++changeCount;
     if (lastDrawn == mesh) {
         lastDrawn = nullptr;
     }
@@ -88,6 +91,10 @@ Mesh::~Mesh() {
 
 void Mesh::forgetLastDrawn() {
     lastDrawn = nullptr;
+}
+
+uint64_t Mesh::changes() {
+    return changeCount;
 }
 
 void Mesh::draw() const {

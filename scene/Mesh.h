@@ -47,6 +47,9 @@ public:
     void draw() const;
     // Forgets which mesh was drawn last, so the next draw does its full set-up (a new context).
     static void forgetLastDrawn();
+    // Counts every replacement (assignment, move) and destruction of any mesh: whoever keeps
+    // what it derived from meshes compares this count to know whether a mesh may have changed.
+    static uint64_t changes();
 
 private:
     std::vector<float> vertices_;

@@ -76,7 +76,8 @@ for run in runs:
         rows.append((name, "-", "-", "", run.get("error_message", "")))
         continue
     unit = run["time_unit"]
-    times[name] = (run["real_time"], run["cpu_time"], unit)
+    # Fixed iteration counts add "/iterations:N" to a name; the comparisons below go without.
+    times[name.split("/iterations")[0]] = (run["real_time"], run["cpu_time"], unit)
     counters = ", ".join(
         f"{key}={value:,.0f}" if value >= 100 else f"{key}={value:.3g}"
         for key, value in run.items() if key not in SKIP and isinstance(value, (int, float)))
@@ -92,11 +93,17 @@ for index, row in enumerate(rows):
     if index == 0:
         print("  ".join("-" * width for width in widths))
 
-# How much faster the grid steps than the search through every pair, where both ran.
+# How much faster the grid steps than the search through every pair, where both ran, and the
+# merged frame against the part-by-part one of the same run.
 for name, (real, cpu, unit) in sorted(times.items()):
     if name.startswith("Tick/AllPairs/"):
-        grid = times.get(name.replace("AllPairs", "Grid").split("/iterations")[0])
+        grid = times.get(name.replace("AllPairs", "Grid"))
         if grid and grid[2] == unit:
-            label = " ".join(name.split("/iterations")[0].split("/")[2:])
+            label = " ".join(name.split("/")[2:])
             print(f"all pairs / grid at {label} units: {cpu / grid[1]:.0f}x (cpu)")
+    if name.endswith("/part-by-part"):
+        merged = times.get(name[: -len("/part-by-part")])
+        if merged and merged[2] == unit:
+            print(f"merged / part-by-part frame: {merged[0] / real:.2f} (wall), "
+                  f"{merged[1] / cpu:.2f} (main thread)")
 EOF

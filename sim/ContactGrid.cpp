@@ -149,7 +149,7 @@ void ContactGrid::build(const std::vector<Unit>& units, const std::vector<Static
         // The list holds StaticObjects themselves, so the virtual radius() is StaticObject's.
         const float radius =
             isUnit ? object.boundingRadius : statics[o - count].StaticObject::radius();
-        places_[o] = {object.position.x, object.position.z};
+        places_[o] = {object.position.x, object.position.z, radius};
         const float reach = std::fabs(radius);
         uint32_t& kind = buckets_[o];
         if (!finite(object.position.x, object.position.z) || std::isnan(radius)) {
@@ -219,7 +219,7 @@ void ContactGrid::sortIn() {
             continue;
         }
         const uint32_t slot = --starts_[bucket];
-        entries_[slot] = {places_[o].x, places_[o].z, o};
+        entries_[slot] = {places_[o].x, places_[o].z, o, places_[o].radius};
         if (o < count) {
             unitSlots_[o] = slot;
         }
@@ -228,6 +228,14 @@ void ContactGrid::sortIn() {
 
 bool ContactGrid::near(const Entry& entry, double x, double z, double bound) {
     return (std::fabs(double(entry.x) - x) <= bound) & (std::fabs(double(entry.z) - z) <= bound);
+}
+
+bool ContactGrid::overlaps(const Unit& unit, const Entry& entry) {
+    // The arithmetic of SceneObject::collidesWith, which Unit::overlaps is, step by step: the
+    // entry holds the other unit's x, z and radius exactly (y plays no part).
+    const double reach = double(unit.boundingRadius) + double(entry.radius);
+    const Vector3 other{entry.x, 0.0f, entry.z};
+    return double(unit.position.planarDistanceSquared(other)) < reach * reach;
 }
 
 template <class Visit>
@@ -352,7 +360,7 @@ const SceneObject* ContactGrid::findContact(const Unit& unit) const {
         if (o < count) {
             // Most candidates are rejected here: both sides at once, without a branch each.
             if (near(entry, x, z, unitBound) && o < firstUnit && o != self &&
-                unit.overlaps(units[o])) {
+                overlaps(unit, entry)) {
                 firstUnit = o;
             }
             return;

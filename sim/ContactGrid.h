@@ -63,6 +63,7 @@ private:
     struct Place {
         float x = 0.0f;
         float z = 0.0f;
+        float radius = 0.0f;  // a unit's boundingRadius at the build
     };
 
     struct Entry {
@@ -71,6 +72,10 @@ private:
         // A unit's index in its list, or the unit count plus a static object's index; NONE once
         // a unit has left its cell.
         uint32_t index = NONE;
+        // A unit's boundingRadius: with the place above, all that overlaps reads of the other
+        // unit, so a search does not reach into the units' own memory, which a crowd would
+        // scatter across the cache.
+        float radius = 0.0f;
     };
 
     // The cell size for the longest contact distance size, and the box of direct buckets over
@@ -97,6 +102,8 @@ private:
     uint32_t indexOf(const Unit& unit) const;
     // Whether the entry lies within bound of (x, z) on both axes.
     static bool near(const Entry& entry, double x, double z, double bound);
+    // Unit::overlaps against the unit of the entry, worked out from the entry alone.
+    static bool overlaps(const Unit& unit, const Entry& entry);
 
     const std::vector<Unit>* units_ = nullptr;
     const std::vector<StaticObject>* statics_ = nullptr;

@@ -1,5 +1,7 @@
 #include "sim/OrderQueue.h"
 
+#include <cstring>
+
 namespace zelmor {
 
 OrderQueue::OrderQueue(std::initializer_list<Order> orders) {
@@ -25,7 +27,19 @@ OrderQueue& OrderQueue::operator=(const OrderQueue& other) {
     return *this;
 }
 
+static_assert(sizeof(Order) == 24, "an Order has no padding, so its bytes can be compared");
+
+bool OrderQueue::isPlainHalt(const Order& order) {
+    // Bits, not ==: a Halt at -0 compares equal but must come back as it was given.
+    return std::memcmp(&order, &PLAIN_HALT, sizeof(Order)) == 0;
+}
+
 void OrderQueue::push_back(const Order& order) {
+    // Behind nothing but Halts, a Halt joins the counted ones.
+    if (size_ == 0 && isPlainHalt(order) && frontHalts_ < UINT32_MAX) {
+        ++frontHalts_;
+        return;
+    }
     if (size_ == capacity_) {
         grow();
     }
@@ -34,6 +48,11 @@ void OrderQueue::push_back(const Order& order) {
 }
 
 void OrderQueue::push_front(const Order& order) {
+    if (isPlainHalt(order) && frontHalts_ < UINT32_MAX) {
+        ++frontHalts_;
+        return;
+    }
+    storeFrontHalts();
     if (size_ == capacity_) {
         grow();
     }
@@ -43,6 +62,10 @@ void OrderQueue::push_front(const Order& order) {
 }
 
 void OrderQueue::pop_front() {
+    if (frontHalts_ > 0) {
+        --frontHalts_;
+        return;
+    }
     if (size_ == 0) {
         return;
     }
@@ -53,13 +76,25 @@ void OrderQueue::pop_front() {
 void OrderQueue::clear() {
     head_ = 0;
     size_ = 0;
+    frontHalts_ = 0;
+}
+
+void OrderQueue::storeFrontHalts() {
+    for (; frontHalts_ > 0; --frontHalts_) {
+        if (size_ == capacity_) {
+            grow();
+        }
+        head_ = head_ == 0 ? capacity_ - 1 : head_ - 1;
+        slots()[head_] = PLAIN_HALT;
+        ++size_;
+    }
 }
 
 void OrderQueue::grow() {
     const uint32_t capacity = capacity_ * 2;
     auto room = std::make_unique<Order[]>(capacity);
     for (uint32_t i = 0; i < size_; ++i) {
-        room[i] = (*this)[i];
+        room[i] = slots()[slot(i)];
     }
     heap_ = std::move(room);
     head_ = 0;

@@ -14,6 +14,10 @@ namespace zelmor {
 // A unit rarely holds more than three orders (a goal, a turn towards it and a contact Halt),
 // so the first three live inside the queue itself and only longer queues take a heap block.
 // A general-purpose deque would take more than half a kilobyte per unit even when empty.
+//
+// A unit in contact gets a Halt in front in every step until it stands, so a crowd piles up
+// dozens of Halts per unit. Plain Halts at the front are only counted: the queue stays inline
+// and a pile costs no memory.
 class OrderQueue {
 public:
     static constexpr uint32_t INLINE_CAPACITY = 3;
@@ -52,14 +56,16 @@ public:
     OrderQueue& operator=(const OrderQueue& other);
     ~OrderQueue() = default;
 
-    bool empty() const { return size_ == 0; }
-    std::size_t size() const { return size_; }
+    bool empty() const { return size() == 0; }
+    std::size_t size() const { return std::size_t{frontHalts_} + size_; }
     // Front is index 0. The queue must not be empty for front and back, nor index past the end.
-    const Order& operator[](std::size_t index) const { return slots()[slot(index)]; }
+    const Order& operator[](std::size_t index) const {
+        return index < frontHalts_ ? PLAIN_HALT : slots()[slot(index - frontHalts_)];
+    }
     const Order& front() const { return (*this)[0]; }
-    const Order& back() const { return (*this)[size_ - 1]; }
+    const Order& back() const { return (*this)[size() - 1]; }
     const_iterator begin() const { return {this, 0}; }
-    const_iterator end() const { return {this, size_}; }
+    const_iterator end() const { return {this, size()}; }
 
     void push_back(const Order& order);
     void push_front(const Order& order);
@@ -71,6 +77,12 @@ public:
     friend bool operator==(const OrderQueue& a, const OrderQueue& b);
 
 private:
+    // Order::halt(), bit for bit: the only order that is counted instead of stored.
+    static constexpr Order PLAIN_HALT{OrderKind::Halt, Vector3{0.0f, 0.0f, 0.0f}, nullptr};
+    static bool isPlainHalt(const Order& order);
+    // Stores the counted Halts, so that another order can go in front of them.
+    void storeFrontHalts();
+
     const Order* slots() const { return heap_ ? heap_.get() : inline_; }
     Order* slots() { return heap_ ? heap_.get() : inline_; }
     // The ring position of the index-th order from the front.
@@ -82,9 +94,10 @@ private:
     void grow();
 
     std::unique_ptr<Order[]> heap_;  // null while the orders fit inline_
-    uint32_t head_ = 0;              // slot of the front order
-    uint32_t size_ = 0;
+    uint32_t head_ = 0;              // slot of the front stored order
+    uint32_t size_ = 0;              // stored orders
     uint32_t capacity_ = INLINE_CAPACITY;
+    uint32_t frontHalts_ = 0;  // plain Halts in front of the stored orders
     Order inline_[INLINE_CAPACITY];
 };
 

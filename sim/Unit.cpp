@@ -52,7 +52,11 @@ Unit::Unit(const std::string& unitFilePath, const ModelCache& models, const Read
 }
 
 Unit::Unit(const Unit& other)
-    : SceneObject(other), speed_(other.speed_), models_(other.models_), parts_(other.parts_) {
+    : SceneObject(other),
+      speed_(other.speed_),
+      models_(other.models_),
+      batch_(other.batch_),
+      parts_(other.parts_) {
     selected = false;
 }
 
@@ -68,12 +72,14 @@ Unit& Unit::operator=(const Unit& other) {
     boundingRadius = other.boundingRadius;
     speed_ = other.speed_;
     models_ = other.models_;
+    batch_ = other.batch_;
     parts_ = other.parts_;
     return *this;
 }
 
 void Unit::storePart(const std::string& name, const SceneObject& part) {
     parts_.insert_or_assign(name, part);
+    batch_ = nullptr;
 }
 
 void Unit::draw() const {
@@ -97,13 +103,24 @@ void Unit::draw() const {
         child.draw();
         glPopMatrix();
     }
+    drawParts();
+    if (selected) {
+        drawSelectionMarker();
+    }
+}
+
+void Unit::drawParts() const {
+    if (mergeParts) {
+        if (!batch_) {
+            batch_ = PartBatch::shared(parts_);
+        }
+        batch_->draw(parts_);
+        return;
+    }
     for (const auto& [name, part] : parts_) {
         glPushMatrix();
         part.draw();
         glPopMatrix();
-    }
-    if (selected) {
-        drawSelectionMarker();
     }
 }
 
@@ -129,9 +146,10 @@ bool Unit::overlaps(const Unit& other) const {
 const Unit::Direction& Unit::directionOf(float heading) const {
     uint32_t bits = 0;
     std::memcpy(&bits, &heading, sizeof bits);
-    if (bits != direction_.headingBits) {
+    if (bits != directionBits_) {
         const double a = heading * PI_APPROX * ONE_180TH;
-        direction_ = {bits, std::sin(a), std::cos(a)};
+        direction_ = {std::sin(a), std::cos(a)};
+        directionBits_ = bits;
     }
     return direction_;
 }

@@ -9,6 +9,7 @@
 #include "scene/SceneObject.h"
 #include "sim/Order.h"
 #include "sim/OrderQueue.h"
+#include "sim/PartBatch.h"
 
 namespace zelmor {
 
@@ -18,6 +19,9 @@ namespace zelmor {
 class Unit : public SceneObject {
 public:
     static constexpr float UNIT_RADIUS = 0.8125f;
+    // Whether units draw their parts through a PartBatch (same-state parts merged into one call)
+    // or one by one, each with its own matrix; one by one is the reference the batch must match.
+    static inline bool mergeParts = true;
 
     // A unit without parts and without a model cache: it draws no selection marker.
     Unit();
@@ -62,11 +66,13 @@ private:
     void turnTowards(const Vector3& point);
     void brake();
     void move(double seconds);
+    // In name order, merged where they can share a call (see mergeParts).
+    void drawParts() const;
     void drawSelectionMarker() const;
 
-    // The sine and cosine of a heading, with the bits of the heading they belong to.
+    // The sine and cosine of a heading; the bits of the heading they belong to are kept beside
+    // speed_, where they take no room of their own.
     struct Direction {
-        uint32_t headingBits = 0;  // heading 0
         double sin = 0.0;
         double cos = 1.0;
     };
@@ -75,7 +81,11 @@ private:
     const Direction& directionOf(float heading) const;
 
     float speed_ = 0.0f;
+    mutable uint32_t directionBits_ = 0;  // the heading direction_ belongs to (heading 0)
     const ModelCache* models_ = nullptr;  // non-owning; where the marker is looked up
+    // Found on the first draw, shared with the units of the same parts and never destroyed;
+    // parts_ never change after the unit is read, except through storePart, which drops it.
+    mutable PartBatch* batch_ = nullptr;
     mutable Direction direction_;
     OrderQueue orders_;
     // std::string compares as unsigned bytes, so the parts draw in byte order of their names.

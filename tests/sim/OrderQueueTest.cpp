@@ -30,7 +30,8 @@ void expectSame(const OrderQueue& queue, const std::deque<Order>& model) {
 
 TEST(OrderQueue, BehavesLikeADoubleEndedQueueThroughGrowthAndWrapAround) {
     // Random runs of the operations the units use, at sizes around the inline room and far
-    // beyond it, with the front wrapping round the ring in both directions.
+    // beyond it, with the front wrapping round the ring in both directions; a third of the
+    // orders are plain Halts, which the queue counts at its front instead of storing.
     std::mt19937 random(99);
     for (int run = 0; run < 200; ++run) {
         OrderQueue queue;
@@ -38,7 +39,7 @@ TEST(OrderQueue, BehavesLikeADoubleEndedQueueThroughGrowthAndWrapAround) {
         const unsigned bias = run % 4;  // some runs grow long, some stay short
         for (int op = 0; op < 300; ++op) {
             const unsigned choice = random() % 8;
-            const Order order = numbered(op);
+            const Order order = random() % 3 == 0 ? Order::halt() : numbered(op);
             if (choice < 2 + bias / 2) {
                 queue.push_back(order);
                 model.push_back(order);

@@ -25,8 +25,10 @@ std::vector<std::vector<double>> argsOf(const std::string& name) {
 }
 
 // The heading rotation is issued last so that it acts first: turned to its heading, then tilted.
-// Parts follow in name order, each inside its own push and pop.
+// Drawn one by one, the reference for merged parts, the parts follow in name order, each inside
+// its own push and pop.
 TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsPartsInNameOrder) {
+    Unit::mergeParts = false;
     Unit unit;
     unit.position = {1, 2, 3};
     unit.angles = {3, 45, 7};
@@ -37,6 +39,7 @@ TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsPartsInNameOrder) {
     unit.storePart("turret", turret);
     unit.storePart("body", body);
     unit.draw();
+    Unit::mergeParts = true;
     const std::vector<std::string> expected = {
         "glTranslatef", "glRotatef",   "glRotatef",    "glRotatef",    "glPushMatrix",
         "glTranslatef", "glPopMatrix", "glPushMatrix", "glTranslatef", "glPopMatrix"};

@@ -1,0 +1,233 @@
+#include "sim/PartBatch.h"
+
+#include <GL/gl.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <utility>
+
+namespace zelmor {
+
+namespace {
+
+// The shared batches by what they are made from. A program has one per kind of unit; the map is
+// never destroyed, so units drawn at exit still find their batch.
+std::map<std::string, std::unique_ptr<PartBatch>>& registry() {
+    static auto* batches = new std::map<std::string, std::unique_ptr<PartBatch>>;
+    return *batches;
+}
+
+// Vertices per primitive for the modes whose lists can be joined end to end (points, lines,
+// triangles, quads); 0 for the others, whose primitives run on from one vertex to the next.
+uint32_t verticesPerPrimitive(int32_t mode) {
+    switch (mode) {
+        case GL_POINTS:
+            return 1;
+        case GL_LINES:
+            return 2;
+        case GL_TRIANGLES:
+            return 3;
+        case GL_QUADS:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+// A part's place in the unit's frame: x' = offset + turn * x, with the turn about x, then y,
+// then z as the part's own draw issues them.
+struct Placement {
+    std::array<double, 9> turn{1, 0, 0, 0, 1, 0, 0, 0, 1};  // row by row
+    std::array<double, 3> offset{};
+
+    Placement(const Vector3& position, const Vector3& angles) {
+        offset = {position.x, position.y, position.z};
+        const double toRadians = 3.141592653589793 / 180.0;
+        rotate(angles.x * toRadians, 1, 2);
+        rotate(angles.y * toRadians, 2, 0);
+        rotate(angles.z * toRadians, 0, 1);
+    }
+
+    // Multiplies the turn on the right by a rotation in the plane of axes a to b.
+    void rotate(double radians, int a, int b) {
+        if (radians == 0.0) {
+            return;
+        }
+        const double c = std::cos(radians);
+        const double s = std::sin(radians);
+        for (int row = 0; row < 3; ++row) {
+            const double ta = turn[row * 3 + a];
+            const double tb = turn[row * 3 + b];
+            turn[row * 3 + a] = ta * c + tb * s;
+            turn[row * 3 + b] = tb * c - ta * s;
+        }
+    }
+
+    void apply(const float* in, std::vector<float>& out) const {
+        for (int row = 0; row < 3; ++row) {
+            out.push_back(static_cast<float>(offset[row] + turn[row * 3] * in[0] +
+                                             turn[row * 3 + 1] * in[1] +
+                                             turn[row * 3 + 2] * in[2]));
+        }
+    }
+
+    // The default normal (0, 0, 1) turned as the part is.
+    void turnDefaultNormal(std::array<float, 3>& normal) const {
+        for (int row = 0; row < 3; ++row) {
+            normal[row] = static_cast<float>(turn[row * 3 + 2]);
+        }
+    }
+};
+
+constexpr std::array<float, 3> DEFAULT_NORMAL{0.0f, 0.0f, 1.0f};
+
+bool sameColour(const Colour& a, const Colour& b) {
+    return std::memcmp(&a, &b, sizeof(Colour)) == 0;
+}
+
+}  // namespace
+
+PartBatch* PartBatch::shared(const Parts& parts) {
+    std::vector<Source> sources;
+    sources.reserve(parts.size());
+    for (const auto& [name, part] : parts) {
+        sources.push_back({part.mesh, part.position, part.angles, !part.children.empty()});
+    }
+    std::unique_ptr<PartBatch>& batch = registry()[keyOf(sources)];
+    if (!batch) {
+        batch.reset(new PartBatch(std::move(sources)));
+    }
+    return batch.get();
+}
+
+std::string PartBatch::keyOf(const std::vector<Source>& sources) {
+    std::string key;
+    for (const Source& source : sources) {
+        key.append(reinterpret_cast<const char*>(&source.mesh), sizeof source.mesh);
+        key.append(reinterpret_cast<const char*>(&source.position), sizeof source.position);
+        key.append(reinterpret_cast<const char*>(&source.angles), sizeof source.angles);
+        key.push_back(source.hasChildren ? 'c' : '-');
+    }
+    return key;
+}
+
+void PartBatch::refresh() {
+    if (mergedAt_ != Mesh::changes()) {
+        merge();
+        mergedAt_ = Mesh::changes();
+    }
+}
+
+std::size_t PartBatch::callCount() {
+    refresh();
+    return calls_.size();
+}
+
+void PartBatch::merge() {
+    merged_.clear();
+    calls_.clear();
+    bool open = false;  // whether the last call is a merged array that may take more parts
+    for (uint32_t i = 0; i < sources_.size(); ++i) {
+        const Source& source = sources_[i];
+        const Mesh* mesh = source.mesh;
+        // A part without children and without a mesh it can draw shows nothing.
+        if (!source.hasChildren && (mesh == nullptr || !mesh->indicesInRange())) {
+            continue;
+        }
+        const bool colourArray =
+            mesh != nullptr && mesh->coloursMatch() && mesh->hasVertexColours();
+        const uint32_t perPrimitive =
+            mesh != nullptr ? verticesPerPrimitive(mesh->primitiveMode()) : 0;
+        // Blended parts must blend over exactly what the parts before them drew.
+        if (source.hasChildren || perPrimitive == 0 || (!colourArray && mesh->colour().a != 1.0f)) {
+            calls_.push_back({i, -1});
+            open = false;
+            continue;
+        }
+        // What GL would leave of a last, incomplete primitive is left out here too.
+        const uint32_t indexCount = mesh->indexCount() - mesh->indexCount() % perPrimitive;
+        if (indexCount == 0) {
+            continue;
+        }
+        const Placement placement(source.position, source.angles);
+        std::array<float, 3> normal{};
+        placement.turnDefaultNormal(normal);
+        Merged* into = open ? &merged_.back() : nullptr;
+        const bool fits = into != nullptr && into->mode == mesh->primitiveMode() &&
+                          into->colourArray == colourArray &&
+                          (colourArray || sameColour(into->colour, mesh->colour())) &&
+                          into->normal == normal &&
+                          into->vertices.size() / 3 + mesh->vertexCount() <= INT32_MAX / 4 &&
+                          into->indices.size() + indexCount <= INT32_MAX / 4;
+        if (!fits) {
+            merged_.push_back({});
+            into = &merged_.back();
+            into->colour = mesh->colour();
+            into->normal = normal;
+            into->mode = mesh->primitiveMode();
+            into->colourArray = colourArray;
+            calls_.push_back({i, static_cast<int32_t>(merged_.size() - 1)});
+            open = true;
+        }
+        const auto base = static_cast<uint32_t>(into->vertices.size() / 3);
+        const float* vertices = mesh->vertices().data();
+        for (uint32_t v = 0; v < mesh->vertexCount(); ++v) {
+            placement.apply(vertices + 3 * v, into->vertices);
+        }
+        if (colourArray) {
+            into->colours.insert(into->colours.end(), mesh->vertexColours().begin(),
+                                 mesh->vertexColours().end());
+        }
+        const uint32_t* indices = mesh->indices().data();
+        for (uint32_t k = 0; k < indexCount; ++k) {
+            into->indices.push_back(base + indices[k]);
+        }
+    }
+}
+
+void PartBatch::draw(const Parts& parts) {
+    refresh();
+    auto part = parts.begin();
+    uint32_t at = 0;
+    for (const Call& call : calls_) {
+        if (call.merged >= 0) {
+            drawMerged(merged_[static_cast<std::size_t>(call.merged)]);
+            continue;
+        }
+        std::advance(part, call.part - at);
+        at = call.part;
+        glPushMatrix();
+        part->second.draw();
+        glPopMatrix();
+    }
+}
+
+void PartBatch::drawMerged(const Merged& merged) {
+    glColor4f(merged.colour.r, merged.colour.g, merged.colour.b, merged.colour.a);
+    if (merged.colourArray) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, merged.colours.data());
+    }
+    const bool turned = merged.normal != DEFAULT_NORMAL;
+    if (turned) {
+        glNormal3f(merged.normal[0], merged.normal[1], merged.normal[2]);
+    }
+    glVertexPointer(3, GL_FLOAT, 0, merged.vertices.data());
+    glDrawElements(static_cast<GLenum>(merged.mode), static_cast<GLsizei>(merged.indices.size()),
+                   GL_UNSIGNED_INT, merged.indices.data());
+    if (merged.colourArray) {
+        glDisableClientState(GL_COLOR_ARRAY);
+    }
+    if (turned) {
+        // Every other drawing faces the default normal.
+        glNormal3f(DEFAULT_NORMAL[0], DEFAULT_NORMAL[1], DEFAULT_NORMAL[2]);
+    }
+    // The vertex pointer is no longer any mesh's.
+    Mesh::forgetLastDrawn();
+}
+
+}  // namespace zelmor

@@ -9,6 +9,8 @@ class Window;
 // The message numbers, flags and key codes of the classic desktop message model that the window
 // procedure and the input handlers are written against.
 constexpr uint32_t WM_SIZE = 0x0005;
+constexpr uint32_t WM_SETFOCUS = 0x0007;
+constexpr uint32_t WM_KILLFOCUS = 0x0008;
 constexpr uint32_t WM_PAINT = 0x000F;
 constexpr uint32_t WM_CLOSE = 0x0010;
 constexpr uint32_t WM_QUIT = 0x0012;
@@ -20,6 +22,7 @@ constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr uint32_t WM_LBUTTONUP = 0x0202;
 constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr uint32_t WM_RBUTTONUP = 0x0205;
+constexpr uint32_t WM_MOUSELEAVE = 0x02A3;
 // A window event that maps to none of the above still arrives as one message.
 constexpr uint32_t WM_NULL = 0x0000;
 

@@ -10,7 +10,7 @@ namespace {
 
 // The page has no modal boxes worth blocking on: the message stands above the canvas.
 EM_JS(void, showOnPage, (const char* text, const char* caption), {
-    if (typeof document == = "undefined") {
+    if (typeof document == "undefined") {
         return;
     }
     const box = document.createElement("p");

@@ -30,6 +30,7 @@ if(ZELMOR_WEB_TESTS AND EXISTS ${ZELMOR_GTEST_SOURCE}/CMakeLists.txt)
     ${CMAKE_SOURCE_DIR}/tests/geometry/Vector3Test.cpp)
   target_link_libraries(zelmor_sim_tests PRIVATE zelmor_core gtest_main)
   target_include_directories(zelmor_sim_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  # The core's drawing code is linked in but never called here.
   target_link_options(zelmor_sim_tests PRIVATE -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1
-    -sEXIT_RUNTIME=1)
+    -sEXIT_RUNTIME=1 -sLEGACY_GL_EMULATION=1)
 endif()

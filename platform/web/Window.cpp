@@ -11,7 +11,7 @@ namespace zelmor::platform {
 
 namespace {
 
-EM_JS(int, hasDocument, (), { return typeof document != = "undefined" ? 1 : 0; });
+EM_JS(int, hasDocument, (), { return typeof document != "undefined" ? 1 : 0; });
 
 EM_JS(int, hasCanvas, (const char* selector),
       { return document.querySelector(UTF8ToString(selector)) ? 1 : 0; });
@@ -35,10 +35,26 @@ EM_ASYNC_JS(void, waitForNextFrame, (), {
     });
 });
 
+// The main loop gives the browser its turn by unwinding main, so main's return reaches no one
+// and the runtime would never end: the program's exit code, the global destructors (which
+// close the logs) and the page's end notice would all be skipped. This ends the runtime with
+// main's result once main has really returned.
+EM_JS(void, exitWhenMainReturns, (), {
+    Asyncify.whenDone().then(function(code) {
+        try {
+            exit(code);
+        } catch (thrown) {
+            if (!(thrown instanceof ExitStatus)) {
+                throw thrown;
+            }
+        }
+    });
+});
+
 // The program's logs live in the page's file system; each line written to a ".log" file is
 // also shown on the console, so they can be read without the file system.
 EM_JS(void, echoLogsToConsole, (), {
-    if (typeof FS == = "undefined" || FS.zelmorEcho) {
+    if (typeof FS == "undefined" || FS.zelmorEcho) {
         return;
     }
     FS.zelmorEcho = true;
@@ -48,7 +64,7 @@ EM_JS(void, echoLogsToConsole, (), {
         if (stream.path && stream.path.endsWith(".log") && written > 0) {
             const name = stream.path.substring(stream.path.lastIndexOf("/") + 1);
             const lines = UTF8ArrayToString(buffer, offset, written).split(String.fromCharCode(10));
-            if (lines[lines.length - 1] == = "") {
+            if (lines[lines.length - 1] == "") {
                 lines.pop();
             }
             lines.forEach(function(line) { console.log(name + ": " + line); });
@@ -85,6 +101,7 @@ std::unique_ptr<Window> Window::create(const std::string&, int, int, int width, 
         return nullptr;
     }
     setCanvasShown(CANVAS, 0);
+    exitWhenMainReturns();
     return std::unique_ptr<Window>(new Window(std::make_unique<Native>(), procedure));
 }
 

@@ -27,13 +27,13 @@ export function serveFolder(folder) {
 }
 
 export class Browser {
-  constructor(binary = process.env.CHROMIUM || "chromium") {
+  constructor(extraFlags = [], binary = process.env.CHROMIUM || "chromium") {
     this.profile = mkdtempSync(join(tmpdir(), "zelmor-chromium-"));
     const flags = ["--headless=new", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
       "--no-first-run", "--no-default-browser-check", "--disable-background-networking",
       "--disable-component-update", "--disable-sync", "--disable-extensions",
       "--mute-audio", "--remote-debugging-pipe", `--user-data-dir=${this.profile}`,
-      "--window-size=800,700", "about:blank"];
+      "--window-size=800,700", ...extraFlags, "about:blank"];
     // Chromium refuses to run as root inside its own sandbox.
     if (process.getuid && process.getuid() === 0) flags.unshift("--no-sandbox");
     this.process = spawn(binary, flags, { stdio: ["ignore", "ignore", "pipe", "pipe", "pipe"] });

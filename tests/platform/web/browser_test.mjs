@@ -1,6 +1,7 @@
 // The web page played in headless Chromium: it draws the scene, a rubber band selects a unit
 // (its marker shows), a right click moves it, S halts it, and Escape ends the program with
-// "End OpenGL" as the last line of "gl.log" in the page's file system.
+// "End OpenGL" as the last line of "gl.log" in the page's file system. Without WebGL it says
+// why it cannot start.
 // Usage: node browser_test.mjs <folder with zelmor.html>
 import { writeFileSync } from "node:fs";
 import { resolve } from "node:path";
@@ -174,6 +175,29 @@ try {
   const fps = consoleLines.filter((l) => l.startsWith("zelmorGL.log: ")).map((l) => parseFloat(l.slice(14)));
   console.log(`browser run ${((Date.now() - started) / 1000).toFixed(1)} s; ` +
               `fps lines: ${fps.map((f) => f.toFixed(1)).join(" ")}`);
+
+  // Without WebGL the start-up fails: the page and the console say why, and the program ends
+  // with a non-zero status instead of running unseen.
+  const noGl = new Browser(["--disable-webgl"]);
+  try {
+    const errors = [];
+    noGl.on((m) => {
+      if (m.method === "Runtime.consoleAPICalled" && m.params.type === "error") {
+        errors.push(m.params.args.map((a) => a.value).join(" "));
+      }
+    });
+    page = await noGl.newPage();
+    await page.send("Runtime.enable");
+    await page.send("Page.navigate", { url: base + "zelmor.html" });
+    await waitFor("the program without WebGL to end", () => evaluate("Module.exitCode !== null"));
+    const text = "ChoosePixelFormat() failed:  Cannot find a suitable pixel format.";
+    const shown = await evaluate(`document.getElementById("status").textContent`);
+    check("without WebGL the start-up failure is shown on the page and the console",
+          (await evaluate("Module.exitCode")) === 1 && shown.includes("Error: " + text) &&
+          errors.includes("Error: " + text), `page: ${shown}; console errors: ${errors.join(" | ")}`);
+  } finally {
+    await noGl.close();
+  }
 } catch (error) {
   console.error(`not ok - ${error.message}`);
   console.error("console:\n  " + consoleLines.slice(-40).join("\n  "));

@@ -44,49 +44,63 @@ uint32_t buttonMessage(int button, bool down) {
     return WM_NULL;
 }
 
-EM_BOOL onMouse(int type, const EmscriptenMouseEvent* event, void*) {
-    WebInput& in = input();
+// Where the event happened, in the canvas's pixels, and whether that lies on the canvas.
+struct CanvasPoint {
+    int64_t param = 0;
+    bool inside = false;
+};
+
+CanvasPoint pointOf(const EmscriptenMouseEvent& event) {
     int point[4] = {0, 0, 0, 0};
-    canvasPoint(CANVAS, static_cast<double>(event->clientX), static_cast<double>(event->clientY),
+    canvasPoint(CANVAS, static_cast<double>(event.clientX), static_cast<double>(event.clientY),
                 point);
     const bool inside =
         point[0] >= 0 && point[1] >= 0 && point[0] < point[2] && point[1] < point[3];
-    const int64_t where = makePointParam(point[0], point[1]);
-    const bool held = in.captured();
-    switch (type) {
-        case EMSCRIPTEN_EVENT_MOUSEDOWN: {
-            const uint32_t message = buttonMessage(event->button, true);
-            if (!inside || message == WM_NULL) {
-                return EM_FALSE;
-            }
-            in.setButton(event->button, true);
-            in.push({in.window(), message, in.keyState(event->shiftKey, event->ctrlKey), where});
-            return EM_TRUE;
-        }
-        case EMSCRIPTEN_EVENT_MOUSEUP: {
-            const uint32_t message = buttonMessage(event->button, false);
-            if (!held || message == WM_NULL) {
-                return EM_FALSE;
-            }
-            in.setButton(event->button, false);
-            in.push({in.window(), message, in.keyState(event->shiftKey, event->ctrlKey), where});
-            return EM_TRUE;
-        }
-        case EMSCRIPTEN_EVENT_MOUSEMOVE:
-            // Outside the canvas only a held mouse is followed.
-            if (inside || held) {
-                in.push({in.window(), WM_MOUSEMOVE, in.keyState(event->shiftKey, event->ctrlKey),
-                         where});
-            }
-            return EM_FALSE;
-        case EMSCRIPTEN_EVENT_MOUSELEAVE:
-            if (!held) {
-                in.push({in.window(), WM_MOUSELEAVE, 0, 0});
-            }
-            return EM_FALSE;
-        default:
-            return EM_FALSE;
+    return {makePointParam(point[0], point[1]), inside};
+}
+
+void pushMouse(uint32_t message, const EmscriptenMouseEvent& event, int64_t where) {
+    WebInput& in = input();
+    in.push({in.window(), message, in.keyState(event.shiftKey, event.ctrlKey), where});
+}
+
+EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* event, void*) {
+    const uint32_t message = buttonMessage(event->button, true);
+    const CanvasPoint at = pointOf(*event);
+    if (!at.inside || message == WM_NULL) {
+        return EM_FALSE;
     }
+    input().setButton(event->button, true);
+    pushMouse(message, *event, at.param);
+    return EM_TRUE;
+}
+
+// Taken from the whole document: a button pressed on the canvas is released wherever the
+// pointer then is, and only such a button.
+EM_BOOL onMouseUp(int, const EmscriptenMouseEvent* event, void*) {
+    const uint32_t message = buttonMessage(event->button, false);
+    if (message == WM_NULL || !input().holds(event->button)) {
+        return EM_FALSE;
+    }
+    input().setButton(event->button, false);
+    pushMouse(message, *event, pointOf(*event).param);
+    return EM_TRUE;
+}
+
+// Taken from the whole document too: outside the canvas only a held mouse is followed.
+EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* event, void*) {
+    const CanvasPoint at = pointOf(*event);
+    if (at.inside || input().captured()) {
+        pushMouse(WM_MOUSEMOVE, *event, at.param);
+    }
+    return EM_FALSE;
+}
+
+EM_BOOL onMouseLeave(int, const EmscriptenMouseEvent*, void*) {
+    if (!input().captured()) {
+        input().push({input().window(), WM_MOUSELEAVE, 0, 0});
+    }
+    return EM_FALSE;
 }
 
 EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* event, void*) {
@@ -114,13 +128,14 @@ EM_BOOL onFocus(int type, const EmscriptenFocusEvent*, void*) {
 
 void setCallbacks(bool on) {
     void* none = nullptr;
-    const auto mouse = on ? onMouse : nullptr;
     const auto key = on ? onKey : nullptr;
     const auto focus = on ? onFocus : nullptr;
-    emscripten_set_mousedown_callback(CANVAS, none, EM_TRUE, mouse);
-    emscripten_set_mouseleave_callback(CANVAS, none, EM_TRUE, mouse);
-    emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, none, EM_TRUE, mouse);
-    emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, none, EM_TRUE, mouse);
+    emscripten_set_mousedown_callback(CANVAS, none, EM_TRUE, on ? onMouseDown : nullptr);
+    emscripten_set_mouseleave_callback(CANVAS, none, EM_TRUE, on ? onMouseLeave : nullptr);
+    emscripten_set_mousemove_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, none, EM_TRUE,
+                                      on ? onMouseMove : nullptr);
+    emscripten_set_mouseup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, none, EM_TRUE,
+                                    on ? onMouseUp : nullptr);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, none, EM_TRUE, key);
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, none, EM_TRUE, key);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, none, EM_TRUE, focus);
@@ -171,6 +186,10 @@ bool WebInput::take(Message& out) {
 uint64_t WebInput::keyState(bool shift, bool control) const {
     return (leftButton_ ? MK_LBUTTON : 0) | (rightButton_ ? MK_RBUTTON : 0) |
            (shift ? MK_SHIFT : 0) | (control ? MK_CONTROL : 0);
+}
+
+bool WebInput::holds(int button) const {
+    return (button == 0 && leftButton_) || (button == 2 && rightButton_);
 }
 
 void WebInput::setButton(int button, bool down) {

@@ -25,6 +25,7 @@ public:
     // A press inside the canvas holds the mouse until its release, wherever that happens:
     // moves and releases then come from the whole document, as with captured mouse.
     bool captured() const { return leftButton_ || rightButton_; }
+    bool holds(int button) const;
     uint64_t keyState(bool shift, bool control) const;
     void setButton(int button, bool down);
     Window* window() const { return window_; }

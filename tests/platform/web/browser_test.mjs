@@ -172,6 +172,8 @@ try {
   check("Escape ends the program: exit code 0, \"End OpenGL\" last in gl.log",
         exitCode === 0 && lines[0] === "Start OpenGL Init" && lines.at(-1) === "End OpenGL",
         `exit code ${exitCode}, gl.log:\n${log}`);
+  const thrown = consoleLines.filter((l) => l.startsWith("exception: "));
+  check("no GL call or event handler threw on the way", thrown.length === 0, thrown.join("\n"));
   const fps = consoleLines.filter((l) => l.startsWith("zelmorGL.log: ")).map((l) => parseFloat(l.slice(14)));
   console.log(`browser run ${((Date.now() - started) / 1000).toFixed(1)} s; ` +
               `fps lines: ${fps.map((f) => f.toFixed(1)).join(" ")}`);

@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libx11-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-apps imagemagick
           python3 clang-14 libclang-rt-14-dev openbox x11-utils)
+# The web build and its checks (scripts/web.sh installs these itself when run alone).
+packages+=(emscripten nodejs chromium)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -27,7 +27,7 @@ void addUnits(test::StateHash& hash, const std::vector<Unit>& units) {
         hash.add(unit.position);
         hash.add(unit.angles);
         hash.add(unit.speed());
-        hash.add(unit.orders().size());
+        hash.add(static_cast<uint64_t>(unit.orders().size()));
     }
 }
 

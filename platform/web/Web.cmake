@@ -1,0 +1,36 @@
+# The web build (emscripten): the program as a page, and the simulation's tests for Node.
+
+# The page: zelmor.html with its .js, .wasm and .data (the data folder, preloaded into the
+# page's file system so the program finds "wdf/test.wdf" where it looks). ASYNCIFY lets the
+# blocking main loop hand the browser its turn in the buffer swap; the fixed-function emulation
+# runs GL 1.1 on WebGL. The page's file system stays reachable so the logs can be read back.
+set_target_properties(zelmor PROPERTIES SUFFIX ".html")
+target_link_options(zelmor PRIVATE
+  -sLEGACY_GL_EMULATION=1
+  -sASYNCIFY=1
+  -sALLOW_MEMORY_GROWTH=1
+  -sEXIT_RUNTIME=1
+  -sEXPORTED_RUNTIME_METHODS=['FS']
+  -sMINIFY_HTML=0
+  "SHELL:--shell-file ${CMAKE_CURRENT_LIST_DIR}/shell.html"
+  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/")
+set_property(TARGET zelmor APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/shell.html)
+
+# The simulation's tests with their pinned hashes, run under Node: the same bits as natively.
+# GoogleTest is built here from Debian's sources, since its packaged library is native code.
+option(ZELMOR_WEB_TESTS "Build the simulation tests for Node" ON)
+set(ZELMOR_GTEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest's sources")
+if(ZELMOR_WEB_TESTS AND EXISTS ${ZELMOR_GTEST_SOURCE}/CMakeLists.txt)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${ZELMOR_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_executable(zelmor_sim_tests
+    ${CMAKE_SOURCE_DIR}/tests/sim/WorldTickTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/sim/UnitMovementTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/geometry/Vector3Test.cpp)
+  target_link_libraries(zelmor_sim_tests PRIVATE zelmor_core gtest_main)
+  target_include_directories(zelmor_sim_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  # The core's drawing code is linked in but never called here.
+  target_link_options(zelmor_sim_tests PRIVATE -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1
+    -sEXIT_RUNTIME=1 -sLEGACY_GL_EMULATION=1)
+endif()

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds zelmor for the web with Debian's emscripten into build-web/ and leaves the page in
+# out/zelmor-web/ (zelmor.html with its .js, .wasm and .data), ready for any static web server.
+# Installs emscripten (and chromium for the checks) when missing. With --check it then runs the
+# web checks: the simulation's pinned hashes under Node, and the page in headless Chromium.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+check=false
+[[ "${1:-}" == "--check" ]] && check=true
+
+packages=(emscripten nodejs)
+$check && packages+=(chromium)
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+if [[ ${#missing[@]} -gt 0 ]]; then
+    if [[ $(id -u) -ne 0 ]]; then
+        echo "These Debian packages are missing; run as root or install them: ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Debian's emscripten finds its JavaScript parser among Debian's Node modules.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+targets=(zelmor)
+$check && targets+=(zelmor_sim_tests)
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-web -j"$(nproc)" --target "${targets[@]}"
+
+rm -rf out/zelmor-web
+mkdir -p out/zelmor-web
+cp build-web/zelmor.html build-web/zelmor.js build-web/zelmor.wasm build-web/zelmor.data \
+    out/zelmor-web/
+echo "The page is in out/zelmor-web/ (serve it, e.g. cd out/zelmor-web && python3 -m http.server)."
+
+if $check; then
+    echo "== the simulation's pinned hashes under Node"
+    # Node's fetch cannot read a .wasm file path; the generated loader then reads the file.
+    node --no-experimental-fetch build-web/zelmor_sim_tests.js --gtest_brief=1
+    echo "== the page in headless Chromium"
+    node tests/platform/web/browser_test.mjs out/zelmor-web
+fi

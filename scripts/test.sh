@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds zelmor and runs every test: logic, GL on a Mesa context, and the real program under
-# its own Xvfb. Installs the Debian packages it needs when they are missing. Then the hardening
+# its own Xvfb. Installs the Debian packages it needs when they are missing. Then the Windows
+# build, proven under wine (scripts/windows.sh). Then the hardening
 # runs: a 60 s soak of the real program under random input, the unit and GL suites built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (leaks included), the real program under
 # LeakSanitizer, and 60 s of fuzzing for each file reader.
@@ -12,6 +13,9 @@ step "building into build/"
 scripts/build.sh build
 step "ctest: unit, GL and end-to-end suites"
 ctest --test-dir build --output-on-failure -j2
+
+step "windows: cross-build, unit and GL suites and the program under wine, out/zelmor-win64.zip"
+scripts/windows.sh
 
 step "soak: 60 s of random input to the program"
 scripts/soak.sh 60
@@ -46,6 +50,6 @@ scripts/fuzz.sh 60
 
 # Every step above stops the script on its first failure, so reaching here means all passed.
 count() { ctest --test-dir "$1" -N "${@:2}" | awk '/Total Tests:/ { print $3 }'; }
-checks=$(($(count build) + $(count build-asan -L unit) + $(count build-asan -L gl) + 2 + 4))
-echo "tests, sanitizer suites, 2 soaks and 4 fuzz targets:"
+checks=$(($(count build) + $(count build-asan -L unit) + $(count build-asan -L gl) + 1 + 2 + 4))
+echo "tests, the Windows stage, sanitizer suites, 2 soaks and 4 fuzz targets:"
 echo "all: $checks passed, 0 failed"

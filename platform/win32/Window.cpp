@@ -164,7 +164,10 @@ uint32_t Window::handle() const {
 }
 
 void* Window::procAddress(const char* name) const {
-    return reinterpret_cast<void*>(wglGetProcAddress(name));
+    const PROC found = wglGetProcAddress(name);
+    // Some drivers answer a miss with a small number or -1 instead of null.
+    const auto value = reinterpret_cast<intptr_t>(found);
+    return value >= -1 && value <= 3 ? nullptr : reinterpret_cast<void*>(found);
 }
 
 void Window::deleteContext() {

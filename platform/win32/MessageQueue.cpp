@@ -9,6 +9,8 @@ struct MessageQueue::Native {};
 
 namespace {
 
+constexpr UINT MOUSE_LEAVE = 0x02A3;  // WM_MOUSELEAVE
+
 HWND handleOf(const Window* window) {
     return window != nullptr ? window->native().window : nullptr;
 }
@@ -71,7 +73,8 @@ int64_t MessageQueue::defaultProcedure(Window* window, uint32_t message, uint64_
 }
 
 // While the mouse is captured the window keeps its moves wherever the pointer goes, so it has
-// no leave to hear of; once released, a pointer already outside is told at once.
+// no leave to hear of; once released, a pointer already outside is told at once, and one inside
+// is watched again.
 void MessageQueue::setCapture(Window* window) {
     const HWND handle = handleOf(window);
     TRACKMOUSEEVENT cancel{sizeof(TRACKMOUSEEVENT), TME_LEAVE | TME_CANCEL, handle, 0};
@@ -82,7 +85,17 @@ void MessageQueue::setCapture(Window* window) {
 void MessageQueue::releaseCapture() {
     const HWND captured = GetCapture();
     ReleaseCapture();
-    if (captured != nullptr) {
+    if (captured == nullptr) {
+        return;
+    }
+    POINT cursor{};
+    RECT client{};
+    const bool outside =
+        GetCursorPos(&cursor) != FALSE && ScreenToClient(captured, &cursor) != FALSE &&
+        GetClientRect(captured, &client) != FALSE && PtInRect(&client, cursor) == FALSE;
+    if (outside) {
+        PostMessageA(captured, MOUSE_LEAVE, 0, 0);
+    } else {
         trackMouseLeave(captured);
     }
 }

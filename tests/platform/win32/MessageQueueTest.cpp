@@ -15,6 +15,8 @@
 namespace zelmor::platform {
 namespace {
 
+constexpr uint32_t MOUSE_LEAVE = 0x02A3;
+
 // Captures the mouse on a press and releases it on a release, as the program's procedure does.
 int64_t capturingProcedure(Window* window, uint32_t message, uint64_t wParam, int64_t lParam) {
     if (message == WM_LBUTTONDOWN) {
@@ -109,7 +111,7 @@ TEST_F(WindowsQueue, PostedMessagesAndTheQuitMessageComeOnePerPoll) {
 
 TEST_F(WindowsQueue, InputArrivesAsTheWindowMessagesOfItsKind) {
     const POINT inside = clientToScreen(50, 40);
-    const POINT aboveLeft = clientToScreen(-12, -9);
+    const POINT aboveLeft = clientToScreen(-40, -35);
     struct Case {
         const char* what;
         std::function<void()> act;
@@ -150,8 +152,8 @@ TEST_F(WindowsQueue, InputArrivesAsTheWindowMessagesOfItsKind) {
         {"a captured move above and left of the window: negative coordinates",
          [&] { mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, aboveLeft); }, WM_MOUSEMOVE,
          [](const Message& m) {
-             EXPECT_NEAR(pointX(m.lParam), -12, 1);
-             EXPECT_NEAR(pointY(m.lParam), -9, 1);
+             EXPECT_NEAR(pointX(m.lParam), -40, 1);
+             EXPECT_NEAR(pointY(m.lParam), -35, 1);
          }},
         {"the release outside still reaches the window", [] { mouse(MOUSEEVENTF_LEFTUP); },
          WM_LBUTTONUP,
@@ -159,6 +161,14 @@ TEST_F(WindowsQueue, InputArrivesAsTheWindowMessagesOfItsKind) {
              MessageQueue::dispatch(m);
              EXPECT_EQ(GetCapture(), nullptr);
          }},
+        {"released outside, the pointer has left the window", [] {}, MOUSE_LEAVE,
+         [&](const Message& m) { EXPECT_EQ(m.window, window.get()); }},
+        {"back inside without a button",
+         [&] { mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, inside); }, WM_MOUSEMOVE,
+         [](const Message& m) { MessageQueue::dispatch(m); }},
+        {"out again: the watched pointer leaves",
+         [&] { mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, aboveLeft); }, MOUSE_LEAVE,
+         [&](const Message& m) { EXPECT_EQ(m.window, window.get()); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

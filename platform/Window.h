@@ -22,7 +22,8 @@ public:
     // Readies the window system once per process (the window class). Without a display this
     // fails rather than let the program run unseen, unless an offscreen driver was asked for.
     static bool registerClass();
-    // A hidden window with a client area of width x height; null when no window can be made.
+    // A hidden window of width x height: its client area, or the whole window with its frame
+    // where the window system sizes windows so (Windows); null when no window can be made.
     // On a display without GL the window comes without it, and createContext fails.
     static std::unique_ptr<Window> create(const std::string& title, int x, int y, int width,
                                           int height, WindowProcedure procedure);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing zelmor need, when missing.
+# Installs the Debian 12 packages that building, running and testing zelmor need, when missing;
+# with the argument "windows", also those of the Windows build.
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libx11-dev
@@ -7,6 +8,11 @@ packages=(build-essential cmake pkg-config libsdl2-dev libgl-dev libglu1-mesa-de
           python3 clang-14 libclang-rt-14-dev openbox x11-utils)
 # The web build and its checks (scripts/web.sh installs these itself when run alone).
 packages+=(emscripten nodejs chromium)
+# The Windows build (scripts/windows.sh): MinGW-w64 with POSIX threads, GoogleTest's sources to
+# build for it, wine to run it, zip to pack it.
+if [[ "${1:-}" == "windows" ]]; then
+    packages+=(mingw-w64 g++-mingw-w64-x86-64-posix googletest wine wine64 zip)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

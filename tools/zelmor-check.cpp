@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     if (dataGiven) {
         std::error_code error;
         if (!std::filesystem::is_directory(data, error)) {
-            std::fprintf(stderr, "zelmor-check: %s is no folder\n", data.c_str());
+            std::fprintf(stderr, "zelmor-check: %s is no folder\n", data.string().c_str());
             return 2;
         }
         if (scene.empty()) {

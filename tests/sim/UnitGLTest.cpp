@@ -54,7 +54,7 @@ TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsPartsInNameOrder) {
 TEST_F(UnitGL, ZeroAnglesIssueNoRotationAndTheSelectedUnitDrawsTheMarker) {
     test::TempDir dir;
     ModelCache models;
-    Unit unit(dir.path() / "none.unit", models, ReadContext{});
+    Unit unit((dir.path() / "none.unit").string(), models, ReadContext{});
     unit.select();
     unit.draw();
     // Without a SELECTOR model the marker's push and pop still frame nothing.

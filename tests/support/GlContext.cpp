@@ -27,6 +27,12 @@ public:
 
 }  // namespace
 
+void useOffscreenWindows() {
+#ifndef _WIN32
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+#endif
+}
+
 GlContext& GlContext::get() {
     auto& context = sharedContext();
     if (!context) {
@@ -48,13 +54,15 @@ void GlContext::release() {
 }
 
 GlContext::GlContext() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    useOffscreenWindows();
     if (!platform::Window::registerClass()) {
-        throw std::runtime_error("no SDL video for the offscreen GL context");
+        throw std::runtime_error("no window system for the GL context");
     }
-    window_ = platform::Window::create("gl test", 0, 0, WIDTH, HEIGHT, nullptr);
+    // Twice the size drawn in: where the size is the whole window's, the frame takes its part
+    // and the client area still holds the viewport.
+    window_ = platform::Window::create("gl test", 0, 0, 2 * WIDTH, 2 * HEIGHT, nullptr);
     if (!window_ || !window_->createContext() || !window_->makeCurrent()) {
-        throw std::runtime_error("no offscreen GL context");
+        throw std::runtime_error("no GL context");
     }
     resetState();
 }

@@ -8,7 +8,11 @@
 
 namespace zelmor::test {
 
-// A real Mesa GL context on SDL's offscreen driver (no X server), made current for the test
+// Asks the window layer for windows that need no display where it can make them (SDL's offscreen
+// driver on Linux); elsewhere windows open on the display, hidden.
+void useOffscreenWindows();
+
+// A real Mesa GL context in a hidden window (no X server on Linux), made current for the test
 // program. The first call creates it; later calls return the same one. It never outlives the
 // test run: a global test environment finishes its GL work and deletes it before the program's
 // static destructors, so a driver that fails while flushing shows up inside the run, with its

@@ -48,6 +48,10 @@ std::vector<std::string> readLines(const std::filesystem::path& path) {
     std::vector<std::string> lines;
     std::istringstream in(readWholeFile(path));
     for (std::string line; std::getline(in, line);) {
+        // Logs written in text mode on Windows end their lines with CR LF.
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
         lines.push_back(line);
     }
     return lines;

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/MessageQueue.h"
 #include "platform/WindowMessages.h"
 #include "scene/World.h"
 #include "tests/support/GlCalls.h"
+#include "tests/support/GlContext.h"
 #include "tests/support/TestFiles.h"
 
 namespace zelmor {
@@ -21,11 +23,14 @@ using test::GlCalls;
 
 GLView* viewUnderTest = nullptr;
 
-int64_t resizeOnly(platform::Window*, uint32_t message, uint64_t, int64_t lParam) {
+// Everything but the size goes to the default, as a window procedure must: a window system
+// that asks the procedure whether the window may be made takes a plain 0 for a no.
+int64_t resizeOnly(platform::Window* window, uint32_t message, uint64_t wParam, int64_t lParam) {
     if (message == platform::WM_SIZE && viewUnderTest != nullptr) {
         viewUnderTest->resize(platform::sizeWidth(lParam), platform::sizeHeight(lParam));
+        return 0;
     }
-    return 0;
+    return platform::MessageQueue::defaultProcedure(window, message, wParam, lParam);
 }
 
 // One real window and context for the whole suite, made in a temporary working directory so
@@ -33,7 +38,7 @@ int64_t resizeOnly(platform::Window*, uint32_t message, uint64_t, int64_t lParam
 class GLViewTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        test::useOffscreenWindows();
         folder = new test::TempDir;
         test::ScopedWorkingDirectory inFolder(folder->path());
         view = new GLView;
@@ -81,7 +86,12 @@ TEST_F(GLViewTest, StartUpReportIsWrittenLineByLine) {
     EXPECT_TRUE(
         std::regex_match(log[8], std::regex("End OpenGL Init\\. Window Handle: [0-9A-F]{8}")))
         << log[8];
-    EXPECT_EQ(log[9], "Resize: 640x480") << "showing the window reports its client size";
+    // Showing the window reports its client size: all of the 640 x 480 asked for where the
+    // window system adds no frame, less the frame where the size is the whole window's.
+    EXPECT_EQ(log[9],
+              "Resize: " + std::to_string(view->width()) + "x" + std::to_string(view->height()));
+    EXPECT_TRUE(view->width() > 400 && view->width() <= 640) << view->width();
+    EXPECT_TRUE(view->height() > 300 && view->height() <= 480) << view->height();
     const bool hasLock = log[4].find("GL_EXT_compiled_vertex_array") != std::string::npos;
     EXPECT_EQ(view->lockArrays() != nullptr, hasLock);
     EXPECT_EQ(view->unlockArrays() != nullptr, hasLock);
@@ -137,7 +147,10 @@ TEST_F(GLViewTest, ProjectionFollowsTheCameraLensAndAZeroHeightKeepsIt) {
     view->setCamera(camera);
     const auto projection = view->picker().projection();
     // gluPerspective: [0] = f / aspect, [5] = f with f = 1 / tan(fov / 2).
-    EXPECT_NEAR(projection[5] / projection[0], 640.0 / 480.0, 1e-6);  // GL keeps floats
+    const int shownWidth = view->width();
+    const int shownHeight = view->height();
+    const double aspect = static_cast<double>(shownWidth) / shownHeight;
+    EXPECT_NEAR(projection[5] / projection[0], aspect, 1e-6);  // GL keeps floats
     {
         test::ScopedWorkingDirectory inFolder(folder->path());
         view->resize(0, 0);  // minimised
@@ -147,7 +160,7 @@ TEST_F(GLViewTest, ProjectionFollowsTheCameraLensAndAZeroHeightKeepsIt) {
     EXPECT_NEAR(view->picker().projection()[5] / view->picker().projection()[0], 2.0, 1e-6);
     const auto log = logLines();
     EXPECT_EQ(log.back(), "Resize: 800x400");
-    view->resize(640, 480);
+    view->resize(shownWidth, shownHeight);
 }
 
 TEST_F(GLViewTest, FrameClearsAppliesTheCameraAndKeepsLightingOff) {

@@ -157,6 +157,25 @@ TEST_F(ZelmorCheckTest, ModelListAndModelFileProblems) {
               "wdf/test.wdf: 0 units, 0 static objects, 8 models; 6 problems, 4 notes");
 }
 
+// Each message stands at its own file's line and column, in the order the reading meets them:
+// back and forth between files, and back to an earlier place of a file read again in another
+// role (the model list named as a unit file).
+TEST_F(ZelmorCheckTest, PositionsHoldAcrossFilesAndAtAnEarlierPlaceOfAFile) {
+    disk.add("models.lst", "hull tri.mdl\nturret tri.mdl\nlone\n");
+    disk.add("typo.unit", "m hull a hull\nn turret p 0 1 0 a turret\nx\n");
+    EXPECT_FALSE(check("m models.lst\n u typo.unit\nQ\n  u models.lst\n\tQ\n"));
+    Lines places;  // file name (without its folder), line and column of each message
+    for (const std::string& line : messages()) {
+        const std::size_t name = line.rfind('/', line.find(':')) + 1;
+        places.push_back(line.substr(name, line.find(": ") - name));
+    }
+    EXPECT_EQ(places,
+              (Lines{"models.lst:3:1", "typo.unit:2:1", "typo.unit:2:20", "test.wdf:3:1",
+                     "models.lst:1:1", "models.lst:1:11", "models.lst:2:1", "models.lst:2:13",
+                     "models.lst:3:1", "models.lst:3:3", "test.wdf:4:5", "test.wdf:5:2"}))
+        << testing::PrintToString(messages());
+}
+
 TEST_F(ZelmorCheckTest, ASceneThatCannotBeOpened) {
     EXPECT_FALSE(checker.run("wdf/none.wdf"));
     EXPECT_EQ(messages(),
@@ -280,10 +299,9 @@ TEST(ZelmorCheck, AHugeFileOfProblemsIsCheckedInLittleMemory) {
     const CheckRun run = runCheck(dir.path(), {});
     EXPECT_EQ(run.status, 1);
     EXPECT_LT(run.maxResidentKb, 50 * 1024);
-    ASSERT_EQ(run.output.size(), 1u + SceneCheck::MESSAGES_PER_FILE + 2u);
+    ASSERT_EQ(run.output.size(), 1u + 50u + 2u);  // at most 50 messages per file
     EXPECT_EQ(run.output[1], "wdf/test.wdf:1:1: skipped 'Q' where a record letter was expected");
-    EXPECT_EQ(run.output[SceneCheck::MESSAGES_PER_FILE],
-              "wdf/test.wdf:50:1: skipped 'Q' where a record letter was expected");
+    EXPECT_EQ(run.output[50], "wdf/test.wdf:50:1: skipped 'Q' where a record letter was expected");
     EXPECT_EQ(run.output.end()[-2], "wdf/test.wdf: ... and " +
                                         SceneCheck::withCommas(RECORDS - 50) +
                                         " more problems in this file");

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/support/ProgramRun.h"
 #include "tests/support/Screenshot.h"
@@ -65,6 +67,17 @@ TEST(Tour, PlaysTheBundledSceneAndSavesItsScreenshots) {
     EXPECT_GT(pixels(selected, markerYellow), 1000) << "markers around the selected tanks";
     const Screenshot driving = Screenshot::load((shots / "03-tanks-driving.png").string());
     EXPECT_GT(pixels(driving, markerYellow), 300) << "the selection stays with the tanks";
+
+    // A frame costs no more at the end of the tour than early on: work kept from frame to frame
+    // by mistake would bring the rate down to a small fraction. The first line also counts the
+    // start-up; the bound leaves room for a busy machine.
+    std::vector<double> rates;
+    for (const std::string& line : test::readLines(folder.path() / "data" / "zelmorGL.log")) {
+        rates.push_back(std::stod(line));
+    }
+    ASSERT_GE(rates.size(), 6u);
+    const double early = *std::max_element(rates.begin() + 1, rates.begin() + 4);
+    EXPECT_GT(rates.back(), early / 6) << testing::PrintToString(rates);
 }
 
 }  // namespace

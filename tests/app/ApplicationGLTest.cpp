@@ -45,6 +45,11 @@ using Palette = std::vector<Rgb>;
 
 constexpr Rgb FIELD{32, 191, 64};  // the clear colour
 
+bool closeTo(const Rgb& a, const Rgb& b) {
+    return std::abs(a.r - b.r) <= COLOUR_TOLERANCE && std::abs(a.g - b.g) <= COLOUR_TOLERANCE &&
+           std::abs(a.b - b.b) <= COLOUR_TOLERANCE;
+}
+
 int channel(float value, int behind) {
     return std::min(255, behind + int(value * 255.0f + 0.5f));
 }
@@ -59,12 +64,14 @@ void addColours(const Mesh* mesh, Palette& palette) {
         const Colour& c = mesh->colour();
         const Rgb behind = c.a == 1.0f ? Rgb{0, 0, 0} : FIELD;
         palette.push_back({channel(c.r, behind.r), channel(c.g, behind.g), channel(c.b, behind.b)});
-        return;
+    } else {
+        const std::vector<uint8_t>& v = mesh->vertexColours();
+        for (std::size_t i = 0; i + 3 < v.size(); i += 4) {
+            palette.push_back({v[i], v[i + 1], v[i + 2]});
+        }
     }
-    const std::vector<uint8_t>& v = mesh->vertexColours();
-    for (std::size_t i = 0; i + 3 < v.size(); i += 4) {
-        palette.push_back({v[i], v[i + 1], v[i + 2]});
-    }
+    // A colour the bare field shows too would prove nothing.
+    std::erase_if(palette, [](const Rgb& c) { return closeTo(c, FIELD); });
 }
 
 // How far from its origin a mesh reaches on the ground plane, in world units.
@@ -123,6 +130,10 @@ class Frame {
 public:
     Frame(int width, int height) : width_(width), height_(height) {
         pixels_.resize(std::size_t(width) * height * 3);
+        // The frame has been swapped: a double-buffered window shows it in the front buffer.
+        GLboolean doubleBuffered = GL_FALSE;
+        glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+        glReadBuffer(doubleBuffered ? GL_FRONT : GL_BACK);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
     }
@@ -151,14 +162,9 @@ public:
 private:
     bool matches(int x, int y, const Palette& palette) const {
         const uint8_t* p = &pixels_[(std::size_t(y) * width_ + x) * 3];
-        for (const Rgb& c : palette) {
-            if (std::abs(p[0] - c.r) <= COLOUR_TOLERANCE &&
-                std::abs(p[1] - c.g) <= COLOUR_TOLERANCE &&
-                std::abs(p[2] - c.b) <= COLOUR_TOLERANCE) {
-                return true;
-            }
-        }
-        return false;
+        const Rgb pixel{p[0], p[1], p[2]};
+        return std::any_of(palette.begin(), palette.end(),
+                           [&](const Rgb& c) { return closeTo(pixel, c); });
     }
 
     int width_;

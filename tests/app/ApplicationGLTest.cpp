@@ -76,8 +76,11 @@ void addColours(const Mesh* mesh, Palette& palette) {
 
 // How far from its origin a mesh reaches on the ground plane, in world units.
 double reach(const Mesh* mesh) {
+    if (mesh == nullptr) {
+        return 0.0;
+    }
     double most = 0.0;
-    const std::vector<float>& v = mesh == nullptr ? std::vector<float>{} : mesh->vertices();
+    const std::vector<float>& v = mesh->vertices();
     for (std::size_t i = 0; i + 2 < v.size(); i += 3) {
         most = std::max(most, std::hypot(double(v[i]), double(v[i + 2])));
     }

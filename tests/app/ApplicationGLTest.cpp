@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/MessageQueue.h"
 #include "platform/WindowMessages.h"
 #include "scene/Mesh.h"
 #include "scene/ModelCache.h"
@@ -235,14 +236,17 @@ protected:
         return w.x >= EDGE_PIXELS && w.y >= EDGE_PIXELS &&
                w.x < app->view().width() - EDGE_PIXELS && w.y < app->view().height() - EDGE_PIXELS;
     }
+    // Posts a click at the window point and hands the queue to the program as its loop does.
     static void leftClick(const test::WindowPoint& w) {
-        const int x = int(w.x);
-        const int y = app->view().height() - int(w.y);
+        const int64_t at = platform::makePointParam(int(w.x), app->view().height() - int(w.y));
+        platform::MessageQueue& queue = platform::MessageQueue::instance();
+        queue.post(app->view().window(), platform::WM_LBUTTONDOWN, platform::MK_LBUTTON, at);
+        queue.post(app->view().window(), platform::WM_LBUTTONUP, 0, at);
         LoopClient& loop = *app;
-        platform::Window* window = app->view().window();
-        loop.dispatchMessage({window, platform::WM_LBUTTONDOWN, platform::MK_LBUTTON,
-                              platform::makePointParam(x, y)});
-        loop.dispatchMessage({window, platform::WM_LBUTTONUP, 0, platform::makePointParam(x, y)});
+        platform::Message message;
+        while (loop.pollMessage(message)) {
+            loop.dispatchMessage(message);
+        }
     }
 
     static inline test::TempDir* folder = nullptr;

@@ -17,6 +17,8 @@ so run it with `nice -n 19`.
     python3 scripts/mutants.py [--scratch DIR] [NAME-SUBSTRING ...]
     python3 scripts/mutants.py --sample 150 --seed 26 [--results FILE]
     python3 scripts/mutants.py --recheck FILE   # runs again the faults FILE lists as survivors
+    python3 scripts/mutants.py --sample 150 --seed 26 --results FILE --resume
+    python3 scripts/mutants.py --score FILE
 """
 import argparse
 import json
@@ -243,6 +245,15 @@ def score(results):
     return "\n".join(lines)
 
 
+def key(site):
+    return (site["file"], site["line"], site["column"], site["kind"], site["old"], site["new"])
+
+
+def last_verdicts(results_file):
+    """The latest result of each fault in a results file: a fault run again counts as rerun."""
+    return {key(r): r for r in map(json.loads, open(results_file))}
+
+
 def run_sites(sites, tree, build_dir, timeout, results_file):
     results = []
     for site in sites:
@@ -294,9 +305,16 @@ def main():
     parser.add_argument("--list", action="store_true", help="print the sample, run nothing")
     parser.add_argument("--results", help="append one JSON line per fault to this file")
     parser.add_argument("--recheck", help="run again the survivors listed in this results file")
+    parser.add_argument("--resume", action="store_true",
+                        help="with --sample and --results: skip the faults the results file holds "
+                        "as killed or not built; run the rest, its survivors again")
+    parser.add_argument("--score", help="print the score of this results file (last verdicts)")
     parser.add_argument("--timeout", type=int, default=60, help="seconds before a suite hangs")
     parser.add_argument("only", nargs="*", help="run only the faults whose name holds one of these")
     args = parser.parse_args()
+    if args.score:
+        print(score(list(last_verdicts(args.score).values())))
+        return
     source = pathlib.Path(__file__).resolve().parent.parent
     scratch = pathlib.Path(args.scratch)
     tree, build_dir = scratch / "src", scratch / "build"
@@ -310,6 +328,11 @@ def main():
         if args.list:
             print("\n".join(describe(s) for s in sites))
             return
+        if args.resume and args.results and os.path.exists(args.results):
+            done = last_verdicts(args.results)
+            sites = [s for s in sites
+                     if done.get(key(s), {}).get("verdict", "SURVIVED") == "SURVIVED"]
+            print(f"{len(sites)} of them still to run", flush=True)
     elif args.recheck:
         previous = [json.loads(line) for line in open(args.recheck)]
         sites = [r for r in previous if r["verdict"] == "SURVIVED"]

@@ -176,6 +176,18 @@ TEST_F(ZelmorCheckTest, PositionsHoldAcrossFilesAndAtAnEarlierPlaceOfAFile) {
         << testing::PrintToString(messages());
 }
 
+// Past 50 messages a file only counts the rest, by kind: a tail of notes is told as notes.
+TEST_F(ZelmorCheckTest, MessagesPastFiftyAreCountedByKind) {
+    std::string parts = "m hull a hull";
+    for (int n = 0; n < 25; ++n) {
+        parts += " Z a turret";  // a skipped letter, and a part keeping the hull's model
+    }
+    disk.add("many.unit", parts + "\nx\ntext after the end\n");
+    EXPECT_FALSE(check("m models.lst\nu many.unit\nx\n"));
+    ASSERT_EQ(messages().size(), 51u);
+    EXPECT_EQ(messages().back(), "many.unit: ... and 1 more note in this file");
+}
+
 TEST_F(ZelmorCheckTest, ASceneThatCannotBeOpened) {
     EXPECT_FALSE(checker.run("wdf/none.wdf"));
     EXPECT_EQ(messages(),

@@ -113,6 +113,8 @@ TEST_F(ZelmorCheckTest, NumbersThatCannotBeReadAndRecordsCutShort) {
               Lines{"wdf/test.wdf:2:1: record 'c' cut short by the end of the file"});
     EXPECT_EQ(messagesOf("m models.lst\nb"),
               Lines{"wdf/test.wdf:2:1: record 'b' cut short by the end of the file"});
+    EXPECT_EQ(messagesOf("\n\nm models.lst\nb"),
+              Lines{"wdf/test.wdf:4:1: record 'b' cut short by the end of the file"});
     disk.add("nan.unit", "m hull\np 0 nan 0\na body\n");
     EXPECT_EQ(messagesOf("m models.lst u nan.unit"),
               (Lines{

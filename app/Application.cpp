@@ -47,26 +47,33 @@ Application::~Application() {
 
 int Application::run() {
     Application app;
-    Window* window = app.view_.createWindow(WINDOW_TITLE, 0, 0, WINDOW_WIDTH, WINDOW_HEIGHT,
-                                            &Application::windowProcedure);
     // Without a window nothing could ever post the quit message: do not enter the loop.
-    if (window == nullptr) {
+    if (!app.openWindow()) {
         return 1;
     }
-    app.view_.show(1);
-    const int result = app.runMainLoop();
-    app.view_.shutdown();
+    app.loadWorld();
+    const int result = MainLoop::run(app, app.clock_);
+    app.close();
     return result;
 }
 
-int Application::runMainLoop() {
+bool Application::openWindow() {
+    Window* window = view_.createWindow(WINDOW_TITLE, 0, 0, WINDOW_WIDTH, WINDOW_HEIGHT,
+                                        &Application::windowProcedure);
+    if (window == nullptr) {
+        return false;
+    }
+    view_.show(1);
+    return true;
+}
+
+void Application::loadWorld() {
     World& world = World::instance();
     world.initTerrain();
     tellWhenThereIsNoScene(SCENE_PATH);
     world.loadScene(SCENE_PATH);
     view_.setCamera(world.camera);
     state_.world = &world;
-    return MainLoop::run(*this, clock_);
 }
 
 int64_t Application::windowProcedure(Window* window, uint32_t message, uint64_t wParam,

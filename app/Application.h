@@ -14,8 +14,9 @@
 namespace zelmor {
 
 // The program: its window, the shared state of the loop and the handlers, and the window
-// procedure that turns messages into handler calls. There is one, made by run().
-class Application : private LoopClient {
+// procedure that turns messages into handler calls. There is one at a time: run() makes the
+// program's; tests make their own and drive its passes through the LoopClient calls.
+class Application : public LoopClient {
 public:
     static constexpr const char* SCENE_PATH = "wdf/test.wdf";
     static constexpr const char* WINDOW_TITLE = "zelmor";
@@ -34,8 +35,16 @@ public:
     static int64_t windowProcedure(platform::Window* window, uint32_t message, uint64_t wParam,
                                    int64_t lParam);
 
+    // Makes and shows the window; false (after the message box) when it cannot be made.
+    bool openWindow();
+    // Reads the scene in the working directory into the one World and aims the view at it.
+    void loadWorld();
+    // Writes the last "gl.log" line and destroys the window.
+    void close() { view_.shutdown(); }
+    const AppState& state() const { return state_; }
+    GLView& view() { return view_; }
+
 private:
-    int runMainLoop();
     int64_t handleMessage(platform::Window* window, uint32_t message, uint64_t wParam,
                           int64_t lParam);
 

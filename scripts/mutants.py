@@ -1,13 +1,30 @@
 #!/usr/bin/env python3
-"""Plants each fault of a list into a scratch copy of the working tree, one at a time, builds the
-unit and GL test programs there and runs them; prints which faults the suite lets through.
+"""Plants small faults into a scratch copy of the working tree, one at a time, builds the unit and
+GL test programs there and runs them; prints which faults the suite lets through.
 
-A tool for developers, not a CI step: the suite should kill every fault listed here.
+Two sources of faults:
+  - a hand-chosen list (the default): faults that once slipped through and must stay caught;
+  - a seeded sample (--sample N --seed S) drawn from every place in the C++ sources of sim/,
+    geometry/, scene/, app/ and view/ where one of these small changes applies: a comparison
+    flipped or made (non-)strict, an arithmetic operator swapped, a number literal plus one, a
+    logical operator swapped or a negation dropped, an expression statement deleted, a returned
+    value replaced by the type's default ({}). The same seed and tree give the same sample.
+
+A fault that does not build is left out of the score; one that makes a suite fail, crash or hang
+(past --timeout seconds) is killed. Slow tests run only for the faults the rest let through.
+Per folder, the score is killed / built. A tool for developers, not a CI step: it is CPU heavy,
+so run it with `nice -n 19`.
     python3 scripts/mutants.py [--scratch DIR] [NAME-SUBSTRING ...]
+    python3 scripts/mutants.py --sample 150 --seed 26 [--results FILE]
+    python3 scripts/mutants.py --recheck FILE   # runs again the faults FILE lists as survivors
+    python3 scripts/mutants.py --sample 150 --seed 26 --results FILE --resume
+    python3 scripts/mutants.py --score FILE
 """
 import argparse
+import json
 import os
 import pathlib
+import random
 import re
 import subprocess
 import sys
@@ -44,11 +61,19 @@ FAULTS = [
 ]
 
 TARGETS = ["zelmor_tests", "zelmor_gl_tests"]
+FOLDERS = ["sim", "geometry", "scene", "app", "view"]
+# Sources that no test program links (the program's entry point).
+NOT_LINKED = {"app/main.cpp"}
+# Tests that take tens of seconds; they run only when the rest of the suite lets a fault through.
+SLOW_TESTS = ["ZelmorCheck.AHugeFileOfProblemsIsCheckedInLittleMemory"]
 
 
-def run(command, **kwargs):
-    return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-                          **kwargs)
+def run(command, timeout=None, **kwargs):
+    try:
+        return subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                              text=True, timeout=timeout, **kwargs)
+    except subprocess.TimeoutExpired:
+        return None
 
 
 def copy_tree(source, scratch):
@@ -66,39 +91,192 @@ def build(build_dir):
     return run(["cmake", "--build", str(build_dir), "-j", jobs, "--target", *TARGETS])
 
 
-def first_failure(binary, build_dir):
+def first_failure(binary, build_dir, timeout, gtest_filter):
     env = dict(os.environ, SDL_VIDEODRIVER="offscreen")
-    result = run([str(build_dir / "tests" / binary), "--gtest_brief=1"], env=env)
+    command = [str(build_dir / "tests" / binary), "--gtest_brief=1", "--gtest_filter=" + gtest_filter]
+    result = run(command, timeout=timeout, env=env)
+    if result is None:
+        return f"{binary} hangs"
     if result.returncode == 0:
         return None
     failed = re.search(r"\[  FAILED  \] (\S+)", result.stdout)
     return failed.group(1) if failed else f"{binary} exit {result.returncode}"
 
 
-def verdict(build_dir):
-    if build(build_dir).returncode != 0:
-        return "killed (does not build)"
-    for binary in TARGETS:
-        failure = first_failure(binary, build_dir)
+def verdict(build_dir, timeout):
+    built = build(build_dir)
+    if built is None or built.returncode != 0:
+        return "does not build"
+    quick = "-" + ":".join(SLOW_TESTS)
+    for binary in reversed(TARGETS):  # the GL programs first: they take a second
+        failure = first_failure(binary, build_dir, timeout, quick)
         if failure:
             return f"killed by {failure}"
-    return "SURVIVED"
+    failure = first_failure(TARGETS[0], build_dir, timeout * 10, ":".join(SLOW_TESTS))
+    return f"killed by {failure}" if failure else "SURVIVED"
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--scratch", default="/tmp/zelmor-mutants")
-    parser.add_argument("only", nargs="*", help="run only the faults whose name holds one of these")
-    args = parser.parse_args()
-    source = pathlib.Path(__file__).resolve().parent.parent
-    scratch = pathlib.Path(args.scratch)
-    tree, build_dir = scratch / "src", scratch / "build"
-    copy_tree(source, tree)
-    run(["cmake", "-S", str(tree), "-B", str(build_dir), "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
-         "-DZELMOR_BENCH=OFF"], check=True)
-    baseline = verdict(build_dir)
-    if baseline != "SURVIVED":
-        sys.exit(f"the unchanged suite does not pass: {baseline}")
+# --- the seeded sample ---------------------------------------------------------------------------
+
+def code_only(line):
+    """The line with comments, string and character literals blanked (same length)."""
+    out, i, quote = list(line), 0, None
+    while i < len(line):
+        c = line[i]
+        if quote:
+            if c == "\\":
+                out[i] = " "
+                if i + 1 < len(line):
+                    out[i + 1] = " "
+                i += 2
+                continue
+            if c == quote:
+                quote = None
+            else:
+                out[i] = " "
+        elif c in "\"'":
+            quote = c
+        elif line.startswith("//", i):
+            return "".join(out[:i]) + " " * (len(line) - i)
+        i += 1
+    return "".join(out)
+
+
+REPLACEMENTS = {
+    "comparison": [(r"(?<=\s)<(?=\s)", "<="), (r"(?<=\s)<=(?=\s)", "<"), (r"(?<=\s)>(?=\s)", ">="),
+                   (r"(?<=\s)>=(?=\s)", ">"), (r"(?<=\s)==(?=\s)", "!="),
+                   (r"(?<=\s)!=(?=\s)", "==")],
+    "arithmetic": [(r"(?<=\s)\+(?=\s)", "-"), (r"(?<=\s)-(?=\s)", "+"), (r"(?<=\s)\*(?=\s)", "/"),
+                   (r"(?<=\s)/(?=\s)", "*"), (r"(?<=\s)%(?=\s)", "*"), (r"(?<=\s)\+=(?=\s)", "-="),
+                   (r"(?<=\s)-=(?=\s)", "+="), (r"(?<=\s)\*=(?=\s)", "/="),
+                   (r"(?<=\s)/=(?=\s)", "*="), (r"\+\+", "--"), (r"(?<![-\w])--(?!\w*-)", "++")],
+    "logic": [(r"(?<=\s)&&(?=\s)", "||"), (r"(?<=\s)\|\|(?=\s)", "&&"), (r"!(?=[\w(])", ""),
+              (r"\btrue\b", "false"), (r"\bfalse\b", "true")],
+}
+# Returned values that already are the type's default: replacing them would change nothing.
+DEFAULT_VALUES = {"{}", "0", "0.0", "0.0f", "false", "nullptr"}
+LITERAL = re.compile(r"(?<![\w.])(\d+\.?\d*(?:[eE][-+]?\d+)?)([fFuUlL]*)(?![\w.])")
+DECLARATION = re.compile(r"^(return|const|constexpr|static|using|auto|unsigned|signed|int|float|"
+                         r"double|bool|char|void|std::|case|default|namespace|template|class|"
+                         r"struct|enum|public|private|protected|typename|[A-Z]\w*\s*[&*]?\s+\w+)")
+
+
+def plus_one(number):
+    if re.fullmatch(r"\d+", number):
+        return str(int(number) + 1)
+    mantissa, _, exponent = number.lower().partition("e")
+    whole, _, fraction = mantissa.partition(".")
+    return f"{int(whole or 0) + 1}.{fraction}" + (f"e{exponent}" if exponent else "")
+
+
+def sites_in(name, text):
+    """Every fault the kinds above make in one source file: (kind, line, column, old, new)."""
+    lines = text.split("\n")
+    depth = 0  # braces: only code inside function bodies and initialisers is changed
+    for number, line in enumerate(lines):
+        code = code_only(line)
+        stripped = code.strip()
+        opening = depth
+        depth += code.count("{") - code.count("}")
+        if not stripped or stripped.startswith("#") or "static_assert" in code or opening == 0:
+            continue
+        for kind, rules in REPLACEMENTS.items():
+            for pattern, new in rules:
+                for match in re.finditer(pattern, code):
+                    yield kind, number, match.start(), match.group(0), new
+        for match in LITERAL.finditer(code):
+            yield ("literal", number, match.start(), match.group(0),
+                   plus_one(match.group(1)) + match.group(2))
+        returned = re.match(r"^(\s*)return (.+);\s*$", code)
+        if returned and returned.group(2).strip() not in DEFAULT_VALUES:
+            yield "returned value", number, 0, line, returned.group(1) + "return {};"
+        previous = code_only(lines[number - 1]).rstrip() if number else ""
+        whole = previous.endswith((";", "{", "}")) and stripped.endswith(";")
+        balanced = stripped.count("(") == stripped.count(")")
+        if whole and balanced and not DECLARATION.match(stripped) and stripped != "break;":
+            yield "deleted statement", number, 0, line, ""
+
+
+def all_sites(tree):
+    sites = []
+    for folder in FOLDERS:
+        for path in sorted((tree / folder).glob("*.cpp")):
+            name = f"{folder}/{path.name}"
+            if name in NOT_LINKED:
+                continue
+            for kind, line, column, old, new in sites_in(name, path.read_text()):
+                sites.append({"file": name, "kind": kind, "line": line + 1, "column": column,
+                              "old": old, "new": new})
+    return sites
+
+
+def planted(text, site):
+    lines = text.split("\n")
+    index, column, old = site["line"] - 1, site["column"], site["old"]
+    line = lines[index]
+    if site["kind"] in ("returned value", "deleted statement"):
+        if line != old:
+            return None
+        lines[index] = site["new"]
+    else:
+        if line[column:column + len(old)] != old:
+            return None
+        lines[index] = line[:column] + site["new"] + line[column + len(old):]
+    return "\n".join(lines)
+
+
+def describe(site):
+    if site["kind"] in ("returned value", "deleted statement"):
+        what = f"{site['old'].strip()!r} -> {site['new'].strip()!r}"
+    else:
+        what = f"{site['old']!r} -> {site['new']!r} at column {site['column'] + 1}"
+    return f"{site['file']}:{site['line']} {site['kind']}: {what}"
+
+
+def score(results):
+    lines = []
+    for folder in FOLDERS + ["all"]:
+        mine = [r for r in results if folder == "all" or r["file"].startswith(folder + "/")]
+        built = [r for r in mine if r["verdict"] != "does not build"]
+        killed = [r for r in built if r["verdict"].startswith("killed")]
+        share = f"{100.0 * len(killed) / len(built):.0f}%" if built else "-"
+        lines.append(f"{folder:9} {len(killed):4} of {len(built):4} built faults killed ({share}),"
+                     f" {len(mine) - len(built)} did not build")
+    return "\n".join(lines)
+
+
+def key(site):
+    return (site["file"], site["line"], site["column"], site["kind"], site["old"], site["new"])
+
+
+def last_verdicts(results_file):
+    """The latest result of each fault in a results file: a fault run again counts as rerun."""
+    return {key(r): r for r in map(json.loads, open(results_file))}
+
+
+def run_sites(sites, tree, build_dir, timeout, results_file):
+    results = []
+    for site in sites:
+        path = tree / site["file"]
+        original = path.read_text()
+        changed = planted(original, site)
+        if changed is None:
+            result = "not planted"
+        else:
+            path.write_text(changed)
+            try:
+                result = verdict(build_dir, timeout)
+            finally:
+                path.write_text(original)
+        results.append(dict(site, verdict=result))
+        print(f"{describe(site)}  =>  {result}", flush=True)
+        if results_file:
+            with open(results_file, "a") as out:
+                out.write(json.dumps(results[-1]) + "\n")
+    return results
+
+
+def run_hand_chosen(args, tree, build_dir):
     survivors = 0
     chosen = [f for f in FAULTS if not args.only or any(o in f[0] for o in args.only)]
     for name, file, old, new in chosen:
@@ -110,14 +288,68 @@ def main():
             continue
         path.write_text(original.replace(old, new))
         try:
-            result = verdict(build_dir)
+            result = verdict(build_dir, args.timeout)
         finally:
             path.write_text(original)
         survivors += result == "SURVIVED"
         print(f"{name:32} {result}", flush=True)
-    build(build_dir)
     print(f"{len(chosen) - survivors} of {len(chosen)} faults killed")
-    sys.exit(1 if survivors else 0)
+    return survivors == 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--scratch", default="/tmp/zelmor-mutants")
+    parser.add_argument("--sample", type=int, help="plant this many faults drawn at random")
+    parser.add_argument("--seed", type=int, default=1, help="seed of the sample")
+    parser.add_argument("--list", action="store_true", help="print the sample, run nothing")
+    parser.add_argument("--results", help="append one JSON line per fault to this file")
+    parser.add_argument("--recheck", help="run again the survivors listed in this results file")
+    parser.add_argument("--resume", action="store_true",
+                        help="with --sample and --results: skip the faults the results file holds "
+                        "as killed or not built; run the rest, its survivors again")
+    parser.add_argument("--score", help="print the score of this results file (last verdicts)")
+    parser.add_argument("--timeout", type=int, default=60, help="seconds before a suite hangs")
+    parser.add_argument("only", nargs="*", help="run only the faults whose name holds one of these")
+    args = parser.parse_args()
+    if args.score:
+        print(score(list(last_verdicts(args.score).values())))
+        return
+    source = pathlib.Path(__file__).resolve().parent.parent
+    scratch = pathlib.Path(args.scratch)
+    tree, build_dir = scratch / "src", scratch / "build"
+    copy_tree(source, tree)
+    sites = None
+    if args.sample:
+        population = all_sites(tree)
+        sites = random.Random(args.seed).sample(population, min(args.sample, len(population)))
+        print(f"{len(sites)} faults drawn with seed {args.seed} from {len(population)} places",
+              flush=True)
+        if args.list:
+            print("\n".join(describe(s) for s in sites))
+            return
+        if args.resume and args.results and os.path.exists(args.results):
+            done = last_verdicts(args.results)
+            sites = [s for s in sites
+                     if done.get(key(s), {}).get("verdict", "SURVIVED") == "SURVIVED"]
+            print(f"{len(sites)} of them still to run", flush=True)
+    elif args.recheck:
+        previous = [json.loads(line) for line in open(args.recheck)]
+        sites = [r for r in previous if r["verdict"] == "SURVIVED"]
+    # Without debug information and at -O1: the quickest to rebuild, and the results are the
+    # same bits (no fused or reassociated arithmetic at any level).
+    run(["cmake", "-S", str(tree), "-B", str(build_dir), "-DCMAKE_BUILD_TYPE=Release",
+         "-DCMAKE_CXX_FLAGS_RELEASE=-O1 -DNDEBUG", "-DZELMOR_BENCH=OFF"], check=True)
+    baseline = verdict(build_dir, args.timeout)
+    if baseline != "SURVIVED":
+        sys.exit(f"the unchanged suite does not pass: {baseline}")
+    if sites is None:
+        passed = run_hand_chosen(args, tree, build_dir)
+        build(build_dir)
+        sys.exit(0 if passed else 1)
+    results = run_sites(sites, tree, build_dir, args.timeout, args.results)
+    build(build_dir)
+    print(score(results))
 
 
 if __name__ == "__main__":

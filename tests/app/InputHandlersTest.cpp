@@ -189,38 +189,75 @@ TEST_F(InputHandlersTest, EscapeAsksToQuitOnPressAndRelease) {
     EXPECT_EQ(handlers.onKey('A', keyData(30, false)), 0);
 }
 
-TEST_F(InputHandlersTest, ScrollFlagsFromKeysAndEdgesMoveTheEye) {
-    handlers.scrollCamera();
-    EXPECT_EQ(world.camera.position(), EYE) << "no flag, no move";
-
-    handlers.onKey(0x26, keyData(72, false, true));  // Up arrow held for two steps
-    handlers.scrollCamera();
-    handlers.scrollCamera();
-    EXPECT_EQ(world.camera.position(), Vector3(0.25f, 20.0f, -9.75f));
-    handlers.onKey(0x68, keyData(72, true));  // keypad 8 released clears the same flag
-    EXPECT_FALSE(state.scrollFlags.any());
-
-    // Left and down together, then right cancels left.
-    handlers.onMouseMove(19, 461, 0);
-    EXPECT_TRUE(state.scrollFlags.scrollLeft && state.scrollFlags.scrollDown);
-    handlers.scrollCamera();
-    EXPECT_EQ(world.camera.position(), Vector3(0.25f, 20.0f, -10.0f));
-    handlers.onMouseMove(621, 240, 0);
-    EXPECT_TRUE(state.scrollFlags.scrollLeft && state.scrollFlags.scrollRight)
-        << "the other side of an axis is not cleared";
-    EXPECT_FALSE(state.scrollFlags.scrollDown);
-    handlers.scrollCamera();
-    EXPECT_EQ(world.camera.position(), Vector3(0.25f, 20.0f, -10.0f));
-
-    // The borders themselves belong to the inner zone.
-    for (const auto& [x, y] : {std::pair{20, 20}, std::pair{620, 460}}) {
-        handlers.onMouseMove(19, 19, 0);
-        handlers.onMouseMove(x, y, 0);
-        EXPECT_FALSE(state.scrollFlags.any()) << x << "," << y;
+// Every way to scroll: press, hold for three steps (the key's auto-repeat or the mouse reported
+// again in its place changes nothing), release, two more steps. Keys move while held; the mouse
+// within 20 pixels of an edge (the borders at 20 and at the size less 20 are inner) moves towards
+// it, corners both ways.
+TEST_F(InputHandlersTest, EveryScrollInputMovesTheEyeWhileHeldAndStopsOnRelease) {
+    constexpr float S = 0.125f;
+    struct Input {
+        const char* name;
+        int vk, scan;
+        bool extended;
+        int x, y;  // the mouse's place, for an edge; a key otherwise
+        Vector3 step;
+    };
+    const Input inputs[] = {
+        {"Up", 0x26, 72, true, 0, 0, {S, 0, S}},
+        {"Down", 0x28, 80, true, 0, 0, {-S, 0, -S}},
+        {"Left", 0x25, 75, true, 0, 0, {S, 0, -S}},
+        {"Right", 0x27, 77, true, 0, 0, {-S, 0, S}},
+        {"keypad 8", 0x68, 72, false, 0, 0, {S, 0, S}},
+        {"keypad 2", 0x62, 80, false, 0, 0, {-S, 0, -S}},
+        {"keypad 4", 0x64, 75, false, 0, 0, {S, 0, -S}},
+        {"keypad 6", 0x66, 77, false, 0, 0, {-S, 0, S}},
+        {"top edge", 0, 0, false, 320, 19, {S, 0, S}},
+        {"bottom edge", 0, 0, false, 320, 461, {-S, 0, -S}},
+        {"left edge", 0, 0, false, 19, 240, {S, 0, -S}},
+        {"right edge", 0, 0, false, 621, 240, {-S, 0, S}},
+        {"top left", 0, 0, false, 0, 0, {2 * S, 0, 0}},
+        {"top right", 0, 0, false, 639, 0, {0, 0, 2 * S}},
+        {"bottom left", 0, 0, false, 0, 479, {0, 0, -2 * S}},
+        {"bottom right", 0, 0, false, 639, 479, {-2 * S, 0, 0}},
+        {"top border", 0, 0, false, 320, 20, {}},
+        {"bottom border", 0, 0, false, 320, 460, {}},
+        {"left border", 0, 0, false, 20, 240, {}},
+        {"right border", 0, 0, false, 620, 240, {}},
+    };
+    for (const Input& in : inputs) {
+        world.camera.setPosition(EYE);
+        const bool key = in.vk != 0;
+        for (int i = 0; i < 3; ++i) {
+            if (key) {
+                handlers.onKey(in.vk, keyData(in.scan, false, in.extended));
+            } else {
+                handlers.onMouseMove(in.x, in.y, 0);
+            }
+            handlers.scrollCamera();
+        }
+        EXPECT_EQ(world.camera.position(), EYE + in.step * 3.0f) << in.name << " held";
+        if (key) {
+            handlers.onKey(in.vk, keyData(in.scan, true, in.extended));
+        } else {
+            handlers.onMouseMove(320, 240, 0);
+        }
+        EXPECT_FALSE(state.scrollFlags.any()) << in.name << " released";
+        handlers.scrollCamera();
+        handlers.scrollCamera();
+        EXPECT_EQ(world.camera.position(), EYE + in.step * 3.0f) << in.name << " released";
     }
-    handlers.onKey(0x26, keyData(72, false));
+
+    // An edge sets its side and leaves the other side of that axis alone: left, then right,
+    // cancel out. An inner move clears them both, and a key's flag with them.
+    handlers.onMouseMove(19, 240, 0);
+    handlers.onMouseMove(621, 240, 0);
+    EXPECT_TRUE(state.scrollFlags.scrollLeft && state.scrollFlags.scrollRight);
+    world.camera.setPosition(EYE);
+    handlers.scrollCamera();
+    EXPECT_EQ(world.camera.position(), EYE);
+    handlers.onKey(0x26, keyData(72, false, true));
     handlers.onMouseMove(320, 240, 0);
-    EXPECT_FALSE(state.scrollFlags.scrollUp) << "an inner move stops key scrolling too";
+    EXPECT_FALSE(state.scrollFlags.any());
 }
 
 // The ground point under the cursor lies exactly under it: projected back, it lands on the

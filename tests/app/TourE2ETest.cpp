@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/support/ProgramRun.h"
 #include "tests/support/Screenshot.h"
@@ -75,6 +77,16 @@ TEST(Tour, PlaysTheBundledSceneAndSavesItsScreenshots) {
     EXPECT_LT(lowerLeftSteel(shot("06-halted")), lowerLeftSteel(start) / 4) << "tanks moved up";
     // The halt's band holds the two scouts and the patrol standing near them.
     EXPECT_GT(pixels(shot("06-halted"), markerYellow), 400);
+    // A frame costs no more at the end of the tour than early on: work kept from frame to frame
+    // by mistake would bring the rate down to a small fraction. The first line also counts the
+    // start-up; the bound leaves room for a busy machine.
+    std::vector<double> rates;
+    for (const std::string& line : test::readLines(folder.path() / "data" / "zelmorGL.log")) {
+        rates.push_back(std::stod(line));
+    }
+    ASSERT_GE(rates.size(), 6u);
+    const double early = *std::max_element(rates.begin() + 1, rates.begin() + 4);
+    EXPECT_GT(rates.back(), early / 6) << testing::PrintToString(rates);
 }
 
 }  // namespace

@@ -61,18 +61,30 @@ TEST(BoundedRead, NumbersReadLikeFormattedExtraction) {
     }
 }
 
-TEST(BoundedRead, ATokenPastItsLimitFailsTheRead) {
-    std::istringstream longNumber(std::string(BoundedRead::NUMBER_LIMIT + 10, '1'));
-    float value = 0.0f;
-    EXPECT_EQ(BoundedRead::number(longNumber, value), BoundedRead::Result::TooLong);
-    EXPECT_TRUE(longNumber.fail());
-
-    std::istringstream longWord(std::string(BoundedRead::WORD_LIMIT + 1, 'w') + " next");
-    std::string word;
-    EXPECT_EQ(BoundedRead::word(longWord, word), BoundedRead::Result::TooLong);
-    std::istringstream limitWord(std::string(BoundedRead::WORD_LIMIT, 'w') + " next");
-    EXPECT_EQ(BoundedRead::word(limitWord, word), BoundedRead::Result::Read);
-    EXPECT_EQ(word.size(), BoundedRead::WORD_LIMIT);
+// The documented limits: 1024 characters for a number, 4096 for a word. One more fails the read
+// and the stream, as text that is no number does, and reading ends there.
+TEST(BoundedRead, ATokenPastItsLimitFailsTheReadAndTheStream) {
+    using R = BoundedRead::Result;
+    struct Row {
+        bool word;
+        std::size_t length;
+        R result;
+    };
+    for (const Row& row : {Row{false, 1024, R::Read}, Row{false, 1025, R::TooLong},
+                           Row{true, 4096, R::Read}, Row{true, 4097, R::TooLong}}) {
+        // A number of that many characters: 1.000...
+        const std::string token =
+            row.word ? std::string(row.length, 'w') : "1." + std::string(row.length - 2, '0');
+        std::istringstream in(token + " next");
+        std::string word;
+        float value = 0.0f;
+        const R result = row.word ? BoundedRead::word(in, word) : BoundedRead::number(in, value);
+        EXPECT_EQ(result, row.result) << row.word << " " << row.length;
+        EXPECT_EQ(in.fail(), row.result == R::TooLong) << row.word << " " << row.length;
+        if (row.result == R::Read) {
+            EXPECT_EQ(row.word ? word.size() : std::size_t(value), row.word ? row.length : 1u);
+        }
+    }
 }
 
 }  // namespace

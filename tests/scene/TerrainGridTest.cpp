@@ -87,6 +87,16 @@ TEST(TerrainGrid, PointsOutsideTheGridUseTheNearestCell) {
     // An odd size: the last cell, not one past it.
     const TerrainGrid odd = TerrainGrid::build(3, 5, 2.0f);
     expectNear(odd.normalAt(1000, 1000), cellNormal(odd, 1, 3));
+
+    // The smallest grids with cells: one cell answers everywhere; of two, each answers its side.
+    const TerrainGrid one = TerrainGrid::build(2, 2, 2.0f);
+    for (const float x : {-inf, -1.0f, 0.0f, 1.0f, 1e30f}) {
+        expectNear(one.normalAt(x, -x), cellNormal(one, 0, 0));
+    }
+    const TerrainGrid two = TerrainGrid::build(3, 2, 2.0f);
+    ASSERT_GT(std::fabs(cellNormal(two, 0, 0).x - cellNormal(two, 1, 0).x), 1e-3);
+    expectNear(two.normalAt(-100, 0), cellNormal(two, 0, 0));
+    expectNear(two.normalAt(100, 0), cellNormal(two, 1, 0));
 }
 
 TEST(TerrainGrid, GridsWithoutCells) {

@@ -51,7 +51,8 @@ struct SceneShape {
     float area = 0.0f;  // a cluster of objects covers [-area/2, area/2] around its centre
     uint32_t seed = 0;
     bool oddRadii = false;  // some objects get radii other than the defaults, some huge
-    int clusters = 1;       // centres spread over [-spread/2, spread/2]; the first at 0, 0
+    int clusters = 1;       // centres spread over [-spread/2, spread/2]; the first at `centre`
+    Vector3 centre{};
     float spread = 0.0f;
     float lattice = 0.0f;   // else centres on a square lattice this far apart
     float farShare = 0.0f;  // this share of the objects stands around far or non-finite places
@@ -78,7 +79,7 @@ void populate(World& world, const SceneShape& shape) {
     std::mt19937 random(shape.seed);
     std::uniform_real_distribution<float> local(-shape.area / 2, shape.area / 2);
     std::uniform_real_distribution<float> far(-shape.spread / 2, shape.spread / 2);
-    std::vector<Vector3> centres(1);
+    std::vector<Vector3> centres(1, shape.centre);
     const int side = static_cast<int>(std::ceil(std::sqrt(double(shape.clusters))));
     while (static_cast<int>(centres.size()) < shape.clusters) {
         const auto c = static_cast<float>(centres.size() % side);
@@ -246,6 +247,20 @@ TEST(ContactGrid, ScenesStepExactlyLikeTheFullSearch) {
           .farShare = 0.35f},
          300,
          20},
+        // Crowds at the limit of the box of direct cells (2^20 on each axis), in a corner and on
+        // one edge: the objects beyond it stay out of the box and units drive across.
+        {"corner of the box's limit",
+         {.units = 200, .statics = 60, .area = 16.0f, .seed = 6, .centre = {1048576, 0, 1048576}},
+         300,
+         500},
+        {"opposite corner",
+         {.units = 200, .statics = 60, .area = 16.0f, .seed = 7, .centre = {-1048576, 0, -1048576}},
+         300,
+         450},
+        {"edge of the box's limit",
+         {.units = 200, .statics = 60, .area = 16.0f, .seed = 8, .centre = {-1048576, 0, 5}},
+         300,
+         400},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -25,13 +25,16 @@ std::vector<std::vector<double>> argsOf(const std::string& name) {
 }
 
 // The heading rotation is issued last so that it acts first: turned to its heading, then tilted.
-// Drawn one by one, the reference for merged parts, the parts follow in name order, each inside
-// its own push and pop.
-TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsPartsInNameOrder) {
+// Drawn one by one, the reference for merged parts: child objects, then the parts in name order,
+// each inside its own push and pop.
+TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsChildrenAndPartsInNameOrder) {
     Unit::mergeParts = false;
     Unit unit;
     unit.position = {1, 2, 3};
     unit.angles = {3, 45, 7};
+    SceneObject child;
+    child.position = {0, 0, -1};
+    unit.children.push_back(child);
     SceneObject turret;
     turret.position = {0, 1, 0};
     SceneObject body;
@@ -41,13 +44,14 @@ TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsPartsInNameOrder) {
     unit.draw();
     Unit::mergeParts = true;
     const std::vector<std::string> expected = {
-        "glTranslatef", "glRotatef",   "glRotatef",    "glRotatef",    "glPushMatrix",
-        "glTranslatef", "glPopMatrix", "glPushMatrix", "glTranslatef", "glPopMatrix"};
+        "glTranslatef", "glRotatef",    "glRotatef",    "glRotatef",    "glPushMatrix",
+        "glTranslatef", "glPopMatrix",  "glPushMatrix", "glTranslatef", "glPopMatrix",
+        "glPushMatrix", "glTranslatef", "glPopMatrix"};
     ASSERT_EQ(GlCalls::names(), expected);
     EXPECT_EQ(argsOf("glRotatef"),
               (std::vector<std::vector<double>>{{3, 1, 0, 0}, {7, 0, 0, 1}, {45, 0, 1, 0}}));
     EXPECT_EQ(argsOf("glTranslatef"),
-              (std::vector<std::vector<double>>{{1, 2, 3}, {0, 0.5f, 0}, {0, 1, 0}}));
+              (std::vector<std::vector<double>>{{1, 2, 3}, {0, 0, -1}, {0, 0.5f, 0}, {0, 1, 0}}));
 }
 
 // The marker comes from the cache the unit was read with, looked up on every draw.

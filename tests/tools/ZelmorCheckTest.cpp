@@ -115,6 +115,8 @@ TEST_F(ZelmorCheckTest, NumbersThatCannotBeReadAndRecordsCutShort) {
               Lines{"wdf/test.wdf:2:1: record 'c' cut short by the end of the file"});
     EXPECT_EQ(messagesOf("m models.lst\nb"),
               Lines{"wdf/test.wdf:2:1: record 'b' cut short by the end of the file"});
+    EXPECT_EQ(messagesOf("\n\nm models.lst\nb"),
+              Lines{"wdf/test.wdf:4:1: record 'b' cut short by the end of the file"});
     disk.add("nan.unit", "m hull\np 0 nan 0\na body\n");
     EXPECT_EQ(messagesOf("m models.lst u nan.unit"),
               (Lines{
@@ -157,6 +159,37 @@ TEST_F(ZelmorCheckTest, ModelListAndModelFileProblems) {
               }));
     EXPECT_EQ(checker.summary(),
               "wdf/test.wdf: 0 units, 0 static objects, 8 models; 6 problems, 4 notes");
+}
+
+// Each message stands at its own file's line and column, in the order the reading meets them:
+// back and forth between files, and back to an earlier place of a file read again in another
+// role (the model list named as a unit file).
+TEST_F(ZelmorCheckTest, PositionsHoldAcrossFilesAndAtAnEarlierPlaceOfAFile) {
+    disk.add("models.lst", "hull tri.mdl\nturret tri.mdl\nlone\n");
+    disk.add("typo.unit", "m hull a hull\nn turret p 0 1 0 a turret\nx\n");
+    EXPECT_FALSE(check("m models.lst\n u typo.unit\nQ\n  u models.lst\n\tQ\n"));
+    Lines places;  // file name (without its folder), line and column of each message
+    for (const std::string& line : messages()) {
+        const std::size_t name = line.rfind('/', line.find(':')) + 1;
+        places.push_back(line.substr(name, line.find(": ") - name));
+    }
+    EXPECT_EQ(places,
+              (Lines{"models.lst:3:1", "typo.unit:2:1", "typo.unit:2:20", "test.wdf:3:1",
+                     "models.lst:1:1", "models.lst:1:11", "models.lst:2:1", "models.lst:2:13",
+                     "models.lst:3:1", "models.lst:3:3", "test.wdf:4:5", "test.wdf:5:2"}))
+        << testing::PrintToString(messages());
+}
+
+// Past 50 messages a file only counts the rest, by kind: a tail of notes is told as notes.
+TEST_F(ZelmorCheckTest, MessagesPastFiftyAreCountedByKind) {
+    std::string parts = "m hull a hull";
+    for (int n = 0; n < 25; ++n) {
+        parts += " Z a turret";  // a skipped letter, and a part keeping the hull's model
+    }
+    disk.add("many.unit", parts + "\nx\ntext after the end\n");
+    EXPECT_FALSE(check("m models.lst\nu many.unit\nx\n"));
+    ASSERT_EQ(messages().size(), 51u);
+    EXPECT_EQ(messages().back(), "many.unit: ... and 1 more note in this file");
 }
 
 TEST_F(ZelmorCheckTest, ASceneThatCannotBeOpened) {
@@ -286,10 +319,9 @@ TEST(ZelmorCheck, AHugeFileOfProblemsIsCheckedInLittleMemory) {
     const CheckRun run = runCheck(dir.path(), {});
     EXPECT_EQ(run.status, 1);
     EXPECT_LT(run.maxResidentKb, 50 * 1024);
-    ASSERT_EQ(run.output.size(), 1u + SceneCheck::MESSAGES_PER_FILE + 2u);
+    ASSERT_EQ(run.output.size(), 1u + 50u + 2u);  // at most 50 messages per file
     EXPECT_EQ(run.output[1], "wdf/test.wdf:1:1: skipped 'Q' where a record letter was expected");
-    EXPECT_EQ(run.output[SceneCheck::MESSAGES_PER_FILE],
-              "wdf/test.wdf:50:1: skipped 'Q' where a record letter was expected");
+    EXPECT_EQ(run.output[50], "wdf/test.wdf:50:1: skipped 'Q' where a record letter was expected");
     EXPECT_EQ(run.output.end()[-2], "wdf/test.wdf: ... and " +
                                         SceneCheck::withCommas(RECORDS - 50) +
                                         " more problems in this file");

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -20,6 +19,7 @@
 #include "scene/ModelCache.h"
 #include "sim/Unit.h"
 #include "tests/support/GlCalls.h"
+#include "tests/support/GlContext.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/ViewMath.h"
 
@@ -134,10 +134,10 @@ class Frame {
 public:
     Frame(int width, int height) : width_(width), height_(height) {
         pixels_.resize(std::size_t(width) * height * 3);
-        // The frame has been swapped: a double-buffered window shows it in the front buffer.
-        GLboolean doubleBuffered = GL_FALSE;
-        glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
-        glReadBuffer(doubleBuffered ? GL_FRONT : GL_BACK);
+        // The frame has been swapped. Mesa's swap copies it out and leaves the back buffer as it
+        // was, on the offscreen driver and under wine alike, while the front buffer of a window
+        // that is hidden or covered holds nothing defined: the back buffer is the one to read.
+        glReadBuffer(GL_BACK);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
     }
@@ -180,7 +180,7 @@ private:
 class ApplicationGL : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        test::useOffscreenWindows();
         folder = new test::TempDir;
         std::filesystem::copy(std::filesystem::path(ZELMOR_SOURCE_DIR) / "data", folder->path(),
                               std::filesystem::copy_options::recursive);

@@ -27,7 +27,8 @@ OrderQueue& OrderQueue::operator=(const OrderQueue& other) {
     return *this;
 }
 
-static_assert(sizeof(Order) == 24, "an Order has no padding, so its bytes can be compared");
+static_assert(sizeof(Order) == sizeof(OrderKind) + sizeof(Vector3) + sizeof(const SceneObject*),
+              "an Order has no padding, so its bytes can be compared");
 
 bool OrderQueue::isPlainHalt(const Order& order) {
     // Bits, not ==: a Halt at -0 compares equal but must come back as it was given.

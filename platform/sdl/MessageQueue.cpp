@@ -2,8 +2,7 @@
 
 #include <SDL.h>
 
-#include <deque>
-
+#include "platform/PostedMessages.h"
 #include "platform/Window.h"
 #include "platform/sdl/EventTranslator.h"
 
@@ -12,9 +11,7 @@ namespace zelmor::platform {
 // Messages posted by the program come first, then the quit message once posted, then at most
 // one SDL event per poll, turned into one message.
 struct MessageQueue::Native {
-    std::deque<Message> posted;
-    bool quitPosted = false;
-    int quitCode = 0;
+    PostedMessages posted;
     EventTranslator translator;
     Window* captureWindow = nullptr;
 };
@@ -53,14 +50,7 @@ MessageQueue::MessageQueue() : native_(std::make_unique<Native>()) {}
 MessageQueue::~MessageQueue() = default;
 
 bool MessageQueue::peek(Message& out, Window* window) {
-    if (!native_->posted.empty()) {
-        out = native_->posted.front();
-        native_->posted.pop_front();
-        return true;
-    }
-    if (native_->quitPosted) {
-        native_->quitPosted = false;
-        out = {nullptr, WM_QUIT, static_cast<uint64_t>(native_->quitCode), 0};
+    if (native_->posted.take(out)) {
         return true;
     }
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0) {
@@ -82,12 +72,11 @@ bool MessageQueue::peek(Message& out, Window* window) {
 }
 
 void MessageQueue::post(Window* window, uint32_t message, uint64_t wParam, int64_t lParam) {
-    native_->posted.push_back({window, message, wParam, lParam});
+    native_->posted.post({window, message, wParam, lParam});
 }
 
 void MessageQueue::postQuit(int exitCode) {
-    native_->quitPosted = true;
-    native_->quitCode = exitCode;
+    native_->posted.postQuit(exitCode);
 }
 
 int64_t MessageQueue::dispatch(const Message& message) {

@@ -1,7 +1,6 @@
 #include "platform/MessageQueue.h"
 
-#include <deque>
-
+#include "platform/PostedMessages.h"
 #include "platform/Window.h"
 #include "platform/web/WebInput.h"
 
@@ -10,9 +9,7 @@ namespace zelmor::platform {
 // Messages posted by the program come first, then the quit message once posted, then the
 // page's input, one message per poll.
 struct MessageQueue::Native {
-    std::deque<Message> posted;
-    bool quitPosted = false;
-    int quitCode = 0;
+    PostedMessages posted;
 };
 
 MessageQueue& MessageQueue::instance() {
@@ -25,26 +22,18 @@ MessageQueue::MessageQueue() : native_(std::make_unique<Native>()) {}
 MessageQueue::~MessageQueue() = default;
 
 bool MessageQueue::peek(Message& out, Window*) {
-    if (!native_->posted.empty()) {
-        out = native_->posted.front();
-        native_->posted.pop_front();
-        return true;
-    }
-    if (native_->quitPosted) {
-        native_->quitPosted = false;
-        out = {nullptr, WM_QUIT, static_cast<uint64_t>(native_->quitCode), 0};
+    if (native_->posted.take(out)) {
         return true;
     }
     return WebInput::instance().take(out);
 }
 
 void MessageQueue::post(Window* window, uint32_t message, uint64_t wParam, int64_t lParam) {
-    native_->posted.push_back({window, message, wParam, lParam});
+    native_->posted.post({window, message, wParam, lParam});
 }
 
 void MessageQueue::postQuit(int exitCode) {
-    native_->quitPosted = true;
-    native_->quitCode = exitCode;
+    native_->posted.postQuit(exitCode);
 }
 
 int64_t MessageQueue::dispatch(const Message& message) {

@@ -27,7 +27,8 @@ TEST(MessageQueue, PostedMessagesComeFirstThenTheQuitMessage) {
 }
 
 // Events pushed into SDL's own queue on the offscreen driver, read back the way the main loop
-// reads them: one message per poll.
+// reads them: one message per poll. The program's windows are GL windows, so these tests run
+// with the GL suite, whose sanitizer run keeps Mesa's driver loaded to the end.
 class MessageQueueBurst : public testing::Test {
 protected:
     void SetUp() override {

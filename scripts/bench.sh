@@ -77,7 +77,10 @@ for run in runs:
         continue
     unit = run["time_unit"]
     # Fixed iteration counts add "/iterations:N" to a name; the comparisons below go without.
-    times[name.split("/iterations")[0]] = (run["real_time"], run["cpu_time"], unit)
+    # With repetitions they compare the medians.
+    if run.get("run_type") != "aggregate" or run.get("aggregate_name") == "median":
+        base = run.get("run_name", name).split("/iterations")[0]
+        times[base] = (run["real_time"], run["cpu_time"], unit)
     counters = ", ".join(
         f"{key}={value:,.0f}" if value >= 100 else f"{key}={value:.3g}"
         for key, value in run.items() if key not in SKIP and isinstance(value, (int, float)))

@@ -41,6 +41,41 @@ double planarSquared(const Vector3& a, const Vector3& b) {
     return dx * dx + dz * dz;
 }
 
+// asin(x) for 0 <= x <= 0.5 as x + x^3 P(x^2), with P a polynomial of degree 9 fitted to
+// Chebyshev nodes on [0, 0.25]: relative error below 2e-14, evaluated in pairs so that the terms
+// do not wait for each other.
+double asinUpToHalf(double x) {
+    constexpr double P[] = {0.16666666666662181,  0.075000000035845581, 0.044642852437938716,
+                            0.030382182776212485, 0.022366065938885008, 0.017441495685492856,
+                            0.01318791613675373,  0.015675662527070935, -0.0029397929067241964,
+                            0.0279070314326661};
+    const double t = x * x;
+    const double t2 = t * t;
+    const double t4 = t2 * t2;
+    const double low = (P[0] + P[1] * t) + (P[2] + P[3] * t) * t2;
+    const double high = (P[4] + P[5] * t) + (P[6] + P[7] * t) * t2;
+    const double p = low + high * t4 + (P[8] + P[9] * t) * (t4 * t2 * t2);
+    return x + x * t * p;
+}
+
+// acos(c) * DEGREES_PER_RADIAN rounded to float, for 0 <= c <= 1: what the library's acos gives,
+// bit for bit, at a fraction of its cost. The polynomial's value lies within a few parts in 10^14
+// of the true one and the library's within one part in 10^16; when the whole band of 2^-36 around
+// it rounds to one float, that float is the answer, and otherwise (about 3 in 10,000 cases) the
+// library decides.
+float degreesOfAcos(double c) {
+    constexpr double HALF_PI = 1.5707963267948966;
+    const double radians =
+        c <= 0.5 ? HALF_PI - asinUpToHalf(c) : 2.0 * asinUpToHalf(std::sqrt((1.0 - c) * 0.5));
+    const double degrees = radians * DEGREES_PER_RADIAN;
+    const double band = degrees * 0x1p-36;
+    const auto low = static_cast<float>(degrees - band);
+    if (low == static_cast<float>(degrees + band)) {
+        return low;
+    }
+    return static_cast<float>(std::acos(c) * DEGREES_PER_RADIAN);
+}
+
 }  // namespace
 
 float Vector3::planarDistanceSquared(const Vector3& b) const {
@@ -60,7 +95,7 @@ Vector3 Vector3::headingTo(const Vector3& b) const {
     // straight ahead, which the quadrant table below reports as 360.
     const double ratio = d > 0.0 ? std::fabs(dz) / d : 1.0;
     // Rounding can push the ratio a hair above 1, where acos has no value.
-    const float h0 = static_cast<float>(std::acos(std::fmin(ratio, 1.0)) * DEGREES_PER_RADIAN);
+    const float h0 = degreesOfAcos(std::fmin(ratio, 1.0));
     double h;
     if (dx > 0 && dz > 0) {
         h = h0;

@@ -14,10 +14,11 @@ class SceneObject {
 public:
     Vector3 position;
     Vector3 angles;  // degrees about x, y, z; a unit's heading is y
-    std::vector<SceneObject> children;
-    const Mesh* mesh = nullptr;  // non-owning; the ModelCache owns every Mesh
+    // Beside the position, so that the contact search reads one cache line of each object.
     float boundingRadius = 1.0f;
     bool selected = false;
+    std::vector<SceneObject> children;
+    const Mesh* mesh = nullptr;  // non-owning; the ModelCache owns every Mesh
 
     SceneObject() = default;
     SceneObject(const SceneObject&) = default;

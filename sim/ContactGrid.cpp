@@ -34,6 +34,7 @@ constexpr uint32_t MIN_HASH_BITS = 4;
 constexpr uint32_t MAX_HASH_BITS = 24;
 // An object that the cells hold, before its bucket is known.
 constexpr uint32_t UNPLACED = UINT32_MAX - 3;
+constexpr std::size_t PREFETCH_AHEAD = 48;
 
 // The cell size is at most (2 * MAX_CELL_RADIUS + DRIFT) * SLACK, and floats from
 // FAR_COORDINATE on are 256 apart: two different ones there never lie within a cell.
@@ -143,6 +144,10 @@ void ContactGrid::build(const std::vector<Unit>& units, const std::vector<Static
     float minZ = BOX_LIMIT;
     float maxZ = -BOX_LIMIT;
     for (std::size_t o = 0; o < places_.size(); ++o) {
+        if (o + PREFETCH_AHEAD < count) {
+            __builtin_prefetch(&units[o + PREFETCH_AHEAD].position);
+            __builtin_prefetch(&units[o + PREFETCH_AHEAD].boundingRadius);
+        }
         const bool isUnit = o < count;
         const SceneObject& object =
             isUnit ? static_cast<const SceneObject&>(units[o]) : statics[o - count];
@@ -244,9 +249,13 @@ void ContactGrid::visitNeighbours(float x, float z, Visit&& visit) const {
     const int64_t row = cellKey(z);
     const int64_t block = column >> 4;
     const auto inBlock = static_cast<uint32_t>(column & (BLOCK - 1));
+    // Local copies of the pointers: the visit may call out, which would make the compiler read
+    // them again for every entry.
+    const uint32_t* starts = starts_.data();
+    const Entry* entries = entries_.data();
     auto visitRange = [&](uint32_t first, uint32_t last) {
-        for (uint32_t e = starts_[first], end = starts_[last]; e < end; ++e) {
-            visit(entries_[e]);
+        for (uint32_t e = starts[first], end = starts[last]; e < end; ++e) {
+            visit(entries[e]);
         }
     };
     // Most searches lie inside the box: three runs, one row of the box apart.
@@ -372,13 +381,16 @@ const SceneObject* ContactGrid::findContact(const Unit& unit) const {
             firstStatic = o - count;
         }
     });
-    for (const std::vector<uint32_t>* list : {&strays_, &wideUnits_}) {
-        for (const uint32_t j : *list) {
+    // Usually both lists are empty.
+    auto testEach = [&](const std::vector<uint32_t>& list) {
+        for (const uint32_t j : list) {
             if (j < firstUnit && j != self && unit.overlaps(units[j])) {
                 firstUnit = j;
             }
         }
-    }
+    };
+    testEach(strays_);
+    testEach(wideUnits_);
     if (firstUnit != NONE) {
         return &units[firstUnit];
     }

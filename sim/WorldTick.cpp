@@ -81,9 +81,12 @@ void WorldTick::advance(World& world, int ms) {
     }
     LeanMemo leans;
     for (std::size_t i = 0; i < world.units.size(); ++i) {
-        stepUnit(world, world.units[i], ms, grid, leans);
-        // The units after this one must find it where it went.
-        if (grid != nullptr) {
+        Unit& unit = world.units[i];
+        const Vector3 before = unit.position;
+        stepUnit(world, unit, ms, grid, leans);
+        // The units after this one must find it where it went; most standing units went nowhere,
+        // and the grid already has them where they are.
+        if (grid != nullptr && std::memcmp(&before, &unit.position, sizeof before) != 0) {
             grid_.moved(i);
         }
     }

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace zelmor {
 namespace {
@@ -44,6 +47,46 @@ TEST(Vector3, HeadingOfANearlyStraightAheadPointStaysInTheRightQuadrant) {
     EXPECT_LT(right, 1e-3f);
     EXPECT_GT(left, 359.999f);
     EXPECT_LE(left, 360.0f);
+}
+
+// The heading's angle from the library's acos, as the heading was first worked out.
+float libraryDegrees(const Vector3& from, const Vector3& to) {
+    const double dz = double(to.z) - from.z;
+    const double dx = double(to.x) - from.x;
+    const double d = std::sqrt(dx * dx + dz * dz);
+    return static_cast<float>(std::acos(std::fmin(d > 0.0 ? std::fabs(dz) / d : 1.0, 1.0)) *
+                              DEGREES_PER_RADIAN);
+}
+
+TEST(Vector3, HeadingAnglesAreTheLibrarysBitForBit) {
+    // Points at every scale and in every direction, and the ones around the polynomial's two
+    // halves (cosine 0.5, 60 degrees) and the axes, where the bits are hardest to keep.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::vector<Vector3> targets;
+    for (int i = 0; i < 300000; ++i) {
+        const float scale = std::ldexp(1.0f, i % 40 - 20);
+        targets.push_back({unit(random) * scale, 0.0f, unit(random) * scale});
+    }
+    for (float dx = 0.8660f; dx < 0.8661f; dx = std::nextafter(dx, 1.0f)) {
+        targets.push_back({dx, 0.0f, 0.5f});
+    }
+    for (int e = 1; e < 60; ++e) {
+        targets.push_back({std::ldexp(1.0f, -e), 0.0f, 1.0f});
+        targets.push_back({1.0f, 0.0f, std::ldexp(1.0f, -e)});
+    }
+    const Vector3 from{3.0f, 0.0f, -2.0f};
+    int differing = 0;
+    for (const Vector3& offset : targets) {
+        const Vector3 to = from + offset;
+        const float angle = from.headingTo(to).y;
+        const float h0 = libraryDegrees(from, to);
+        // The heading is h0 put in its quadrant; h0 is recovered from it exactly.
+        const float expected[] = {h0, static_cast<float>(180.0 - h0),
+                                  static_cast<float>(180.0 + h0), static_cast<float>(360.0 - h0)};
+        differing += std::count(std::begin(expected), std::end(expected), angle) == 0;
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 TEST(Vector3, DistancesAndLength) {

@@ -360,18 +360,16 @@ const SceneObject* ContactGrid::findContact(const Unit& unit) const {
     const uint32_t self = indexOf(unit);
     const double x = at.x;
     const double z = at.z;
-    const double unitBound = (double(reach) + unitReach_) * SLACK;
     const double staticBound = (double(reach) + staticReach_) * SLACK;
     uint32_t firstUnit = NONE;
     uint32_t firstStatic = NONE;
     visitNeighbours(at.x, at.z, [&](const Entry& entry) {
         const uint32_t o = entry.index;
         if (o < count) {
-            // Most candidates are rejected here: both sides at once, without a branch each.
-            if (near(entry, x, z, unitBound) && o < firstUnit && o != self &&
-                overlaps(unit, entry)) {
-                firstUnit = o;
-            }
+            // Whether a candidate touches is as likely one way as the other: worked out without
+            // a branch, the lowest index that touches is kept.
+            const bool touches = (o != self) & overlaps(unit, entry);
+            firstUnit = std::min(firstUnit, touches ? o : NONE);
             return;
         }
         // A unit that left its entry marks it NONE; static objects count only while no unit

@@ -78,10 +78,6 @@ float degreesOfAcos(double c) {
 
 }  // namespace
 
-float Vector3::planarDistanceSquared(const Vector3& b) const {
-    return static_cast<float>(planarSquared(*this, b));
-}
-
 float Vector3::planarDistance(const Vector3& b) const {
     return static_cast<float>(std::sqrt(planarSquared(*this, b)));
 }
@@ -94,8 +90,9 @@ Vector3 Vector3::headingTo(const Vector3& b) const {
     // Equal x and z have no direction; 0/0 would poison the heading with NaN. Treat the point as
     // straight ahead, which the quadrant table below reports as 360.
     const double ratio = d > 0.0 ? std::fabs(dz) / d : 1.0;
-    // Rounding can push the ratio a hair above 1, where acos has no value.
-    const float h0 = degreesOfAcos(std::fmin(ratio, 1.0));
+    // Rounding can push the ratio a hair above 1, where acos has no value (and a NaN ratio, from
+    // infinite distances, is taken as 1, as fmin would).
+    const float h0 = degreesOfAcos(ratio < 1.0 ? ratio : 1.0);
     double h;
     if (dx > 0 && dz > 0) {
         h = h0;

@@ -25,8 +25,13 @@ struct Vector3 {
     bool operator==(const Vector3&) const = default;
 
     float length() const;
-    // Ground-plane distances: y is ignored.
-    float planarDistanceSquared(const Vector3& b) const;
+    // Ground-plane distances: y is ignored. The square is here, inline, because the contact
+    // search asks for it for every candidate.
+    float planarDistanceSquared(const Vector3& b) const {
+        const double dx = double(x) - b.x;
+        const double dz = double(z) - b.z;
+        return static_cast<float>(dx * dx + dz * dz);
+    }
     float planarDistance(const Vector3& b) const;
     // (0, h, 0) with h the heading in degrees from this point towards b: 0 (reported as 360)
     // along +z, 90 along +x, 180 along -z, 270 along -x. Equal x and z give 360.

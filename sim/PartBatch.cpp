@@ -160,7 +160,6 @@ void PartBatch::merge() {
         const bool fits = into != nullptr && into->mode == mesh->primitiveMode() &&
                           into->colourArray == colourArray &&
                           (colourArray || sameColour(into->colour, mesh->colour())) &&
-                          into->normal == normal &&
                           into->vertices.size() / 3 + mesh->vertexCount() <= INT32_MAX / 4 &&
                           into->indices.size() + indexCount <= INT32_MAX / 4;
         if (!fits) {
@@ -174,9 +173,19 @@ void PartBatch::merge() {
             open = true;
         }
         const auto base = static_cast<uint32_t>(into->vertices.size() / 3);
+        // A part that faces another way than the array's parts so far gives the array a normal
+        // per vertex, each the one its part had.
+        if (into->normals.empty() && normal != into->normal) {
+            for (uint32_t v = 0; v < base; ++v) {
+                into->normals.insert(into->normals.end(), into->normal.begin(), into->normal.end());
+            }
+        }
         const float* vertices = mesh->vertices().data();
         for (uint32_t v = 0; v < mesh->vertexCount(); ++v) {
             placement.apply(vertices + 3 * v, into->vertices);
+            if (!into->normals.empty()) {
+                into->normals.insert(into->normals.end(), normal.begin(), normal.end());
+            }
         }
         if (colourArray) {
             into->colours.insert(into->colours.end(), mesh->vertexColours().begin(),
@@ -212,8 +221,12 @@ void PartBatch::drawMerged(const Merged& merged) {
         glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(4, GL_UNSIGNED_BYTE, 0, merged.colours.data());
     }
-    const bool turned = merged.normal != DEFAULT_NORMAL;
-    if (turned) {
+    const bool normalArray = !merged.normals.empty();
+    const bool turned = normalArray || merged.normal != DEFAULT_NORMAL;
+    if (normalArray) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, merged.normals.data());
+    } else if (turned) {
         glNormal3f(merged.normal[0], merged.normal[1], merged.normal[2]);
     }
     glVertexPointer(3, GL_FLOAT, 0, merged.vertices.data());
@@ -221,6 +234,9 @@ void PartBatch::drawMerged(const Merged& merged) {
                    GL_UNSIGNED_INT, merged.indices.data());
     if (merged.colourArray) {
         glDisableClientState(GL_COLOR_ARRAY);
+    }
+    if (normalArray) {
+        glDisableClientState(GL_NORMAL_ARRAY);
     }
     if (turned) {
         // Every other drawing faces the default normal.

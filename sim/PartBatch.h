@@ -42,11 +42,13 @@ private:
         Vector3 angles;
         bool hasChildren = false;
     };
-    // Parts merged into one array, vertices in the unit's frame. The parts of one array face
-    // the same normal, so the lighting sees the normal each part had.
+    // Parts merged into one array, vertices in the unit's frame. The lighting sees the normal
+    // each part had: one for the whole array while its parts face the same way, else one per
+    // vertex.
     struct Merged {
         std::vector<float> vertices;
         std::vector<uint8_t> colours;
+        std::vector<float> normals;  // empty while normal serves every vertex
         std::vector<uint32_t> indices;
         Colour colour;
         std::array<float, 3> normal{0.0f, 0.0f, 1.0f};

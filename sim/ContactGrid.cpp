@@ -245,14 +245,42 @@ bool ContactGrid::overlaps(const Unit& unit, const Entry& entry) {
     return double(unit.position.planarDistanceSquared(other)) < reach * reach;
 }
 
+bool ContactGrid::boxStart(uint32_t self, float x, float z, uint32_t& first) const {
+    // A unit of the tick searches from where the build found it, and its bucket is known: inside
+    // the box every held object near the origin has its eight neighbours too.
+    if (self != NONE && buckets_[self] < hashStart_ && places_[self].x == x &&
+        places_[self].z == z && std::fabs(x) <= BOX_LIMIT && std::fabs(z) <= BOX_LIMIT) {
+        first = buckets_[self] - static_cast<uint32_t>(boxWidth_) - 1;
+        return true;
+    }
+    const int64_t column = cellKey(x);
+    const int64_t row = cellKey(z);
+    if (inBox(column - 1, row - 1) && inBox(column + 1, row + 1)) {
+        first = bucketOfCell(column - 1, row - 1);
+        return true;
+    }
+    return false;
+}
+
+template <class Visit>
+void ContactGrid::visitBox(uint32_t first, Visit&& visit) const {
+    // Local copies of the pointers: the visit may call out, which would make the compiler read
+    // them again for every entry.
+    const uint32_t* starts = starts_.data();
+    const Entry* entries = entries_.data();
+    for (int r = 0; r < 3; ++r, first += static_cast<uint32_t>(boxWidth_)) {
+        for (uint32_t e = starts[first], end = starts[first + 3]; e < end; ++e) {
+            visit(entries[e]);
+        }
+    }
+}
+
 template <class Visit>
 void ContactGrid::visitNeighbours(float x, float z, Visit&& visit) const {
     const int64_t column = cellKey(x);
     const int64_t row = cellKey(z);
     const int64_t block = column >> 4;
     const auto inBlock = static_cast<uint32_t>(column & (BLOCK - 1));
-    // Local copies of the pointers: the visit may call out, which would make the compiler read
-    // them again for every entry.
     const uint32_t* starts = starts_.data();
     const Entry* entries = entries_.data();
     auto visitRange = [&](uint32_t first, uint32_t last) {
@@ -260,14 +288,6 @@ void ContactGrid::visitNeighbours(float x, float z, Visit&& visit) const {
             visit(entries[e]);
         }
     };
-    // Most searches lie inside the box: three runs, one row of the box apart.
-    if (inBox(column - 1, row - 1) && inBox(column + 1, row + 1)) {
-        uint32_t first = bucketOfCell(column - 1, row - 1);
-        for (int r = 0; r < 3; ++r, first += static_cast<uint32_t>(boxWidth_)) {
-            visitRange(first, first + 3);
-        }
-        return;
-    }
     for (int64_t r = row - 1; r <= row + 1; ++r) {
         if (inBox(column - 1, r) && inBox(column + 1, r)) {
             // Inside the box the three cells of a row lie side by side.
@@ -365,7 +385,7 @@ const SceneObject* ContactGrid::findContact(const Unit& unit) const {
     const double staticBound = (double(reach) + staticReach_) * SLACK;
     uint32_t firstUnit = NONE;
     uint32_t firstStatic = NONE;
-    visitNeighbours(at.x, at.z, [&](const Entry& entry) {
+    auto visit = [&](const Entry& entry) {
         const uint32_t o = entry.index;
         if (o < count) {
             // Whether a candidate touches is as likely one way as the other: worked out without
@@ -380,7 +400,13 @@ const SceneObject* ContactGrid::findContact(const Unit& unit) const {
             o - count < firstStatic && unit.collidesWith(statics[o - count])) {
             firstStatic = o - count;
         }
-    });
+    };
+    uint32_t first = 0;
+    if (boxStart(self, at.x, at.z, first)) {
+        visitBox(first, visit);
+    } else {
+        visitNeighbours(at.x, at.z, visit);
+    }
     // Usually both lists are empty.
     auto testEach = [&](const std::vector<uint32_t>& list) {
         for (const uint32_t j : list) {

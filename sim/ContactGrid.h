@@ -95,8 +95,15 @@ private:
     uint32_t bucketOf(float x, float z) const;
     // Sorts the objects that buckets_ gives a bucket into their buckets.
     void sortIn();
-    // Calls visit(entry) for each entry of the nine buckets around the cell of the finite
-    // point (x, z).
+    // Whether the nine cells around the finite point (x, z), where units[self] (or no unit:
+    // NONE) searches from, lie inside the box; if so, first is the bucket of the bottom-left one.
+    bool boxStart(uint32_t self, float x, float z, uint32_t& first) const;
+    // Calls visit(entry) for each entry of the nine buckets from that bucket on, three runs of
+    // three, one row of the box apart: where most searches go.
+    template <class Visit>
+    void visitBox(uint32_t first, Visit&& visit) const;
+    // The same for the nine buckets around the cell of the finite point (x, z) when they do not
+    // all lie inside the box.
     template <class Visit>
     void visitNeighbours(float x, float z, Visit&& visit) const;
     uint32_t indexOf(const Unit& unit) const;

@@ -27,7 +27,7 @@ namespace zelmor {
 // the box around the objects near the origin have a bucket each, row by row, when the box is
 // not much larger than the number of objects; every other cell goes to a bucket by a hash of
 // its block of 4 rows by 16 columns, so no layout of cells crowds one bucket more than
-// chance does. A shared bucket only adds candidates that the coordinate filter rejects.
+// chance does. A shared bucket only adds candidates that the contact tests reject.
 //
 // An object at a NaN or infinite coordinate, or with a NaN radius, touches nothing and nothing
 // touches it (the squared distance is infinite or NaN, or the reach is NaN, and every test is a

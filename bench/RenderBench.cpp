@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -48,40 +49,66 @@ GLView* view() {
     return made;
 }
 
-void drawFrames(benchmark::State& state, World& world) {
+// One frame as the main loop draws it; the visible lists are the frame's own work too.
+class FrameDrawer {
+public:
+    explicit FrameDrawer(World& world) : world_(world) {}
+
+    void draw(GLView& glView) {
+        visibleUnits_.clear();
+        for (Unit& unit : world_.units) {
+            if (world_.isVisible(unit)) {
+                visibleUnits_.push_back(&unit);
+            }
+        }
+        visibleStatics_.clear();
+        for (StaticObject& object : world_.staticObjects) {
+            if (world_.isVisible(object)) {
+                visibleStatics_.push_back(&object);
+            }
+        }
+        glView.beginFrame();
+        glView.drawList(visibleStatics_);
+        glView.drawList(visibleUnits_);
+        glView.disable(GL_DEPTH_TEST);
+        selectionBox_.draw();
+        glView.enable(GL_DEPTH_TEST);
+        glView.endFrame();
+    }
+
+    void count(benchmark::State& state) const {
+        state.counters["visible_units"] = static_cast<double>(visibleUnits_.size());
+        state.counters["visible_statics"] = static_cast<double>(visibleStatics_.size());
+    }
+
+private:
+    World& world_;
+    std::vector<Unit*> visibleUnits_;
+    std::vector<SceneObject*> visibleStatics_;
+    SelectionBox selectionBox_;
+};
+
+GLView* currentView(benchmark::State& state, World& world) {
     GLView* glView = view();
     if (glView == nullptr || !glView->makeCurrent()) {
         state.SkipWithError("no GL context on the offscreen driver");
-        return;
+        return nullptr;
     }
     glView->setCamera(world.camera);
-    std::vector<Unit*> visibleUnits;
-    std::vector<SceneObject*> visibleStatics;
-    SelectionBox selectionBox;
+    return glView;
+}
+
+void drawFrames(benchmark::State& state, World& world) {
+    GLView* glView = currentView(state, world);
+    if (glView == nullptr) {
+        return;
+    }
+    FrameDrawer frame(world);
     for (auto _ : state) {
-        visibleUnits.clear();
-        for (Unit& unit : world.units) {
-            if (world.isVisible(unit)) {
-                visibleUnits.push_back(&unit);
-            }
-        }
-        visibleStatics.clear();
-        for (StaticObject& object : world.staticObjects) {
-            if (world.isVisible(object)) {
-                visibleStatics.push_back(&object);
-            }
-        }
-        glView->beginFrame();
-        glView->drawList(visibleStatics);
-        glView->drawList(visibleUnits);
-        glView->disable(GL_DEPTH_TEST);
-        selectionBox.draw();
-        glView->enable(GL_DEPTH_TEST);
-        glView->endFrame();
+        frame.draw(*glView);
     }
     state.SetItemsProcessed(state.iterations());
-    state.counters["visible_units"] = static_cast<double>(visibleUnits.size());
-    state.counters["visible_statics"] = static_cast<double>(visibleStatics.size());
+    frame.count(state);
 }
 
 void bundledScene(benchmark::State& state) {
@@ -108,6 +135,42 @@ BENCHMARK_CAPTURE(unitField, merged, true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(unitField, partByPart, false)
     ->Name("RenderFrame/units:1000/part-by-part")
+    ->Unit(benchmark::kMillisecond);
+
+// The two drawings in turn, a few frames of each at a time, so that the machine's speed, which
+// may change from one second to the next, weighs on both alike. Within a turn the frames follow
+// each other as in the program (the renderer finishes one while the next is sent); each turn
+// ends by waiting for the last. The counters give each one's wall time per frame and the ratio.
+void alternatingDrawings(benchmark::State& state) {
+    ModelCache models;
+    MemoryFileSource files = bundledFiles();
+    auto world = FieldScene::make(models, files, 1000, 0);
+    GLView* glView = currentView(state, *world);
+    if (glView == nullptr) {
+        return;
+    }
+    FrameDrawer frame(*world);
+    std::chrono::duration<double, std::milli> spent[2]{};
+    constexpr int FRAMES_PER_TURN = 8;
+    for (auto _ : state) {
+        for (const bool merged : {true, false}) {
+            Unit::mergeParts = merged;
+            const auto start = std::chrono::steady_clock::now();
+            for (int i = 0; i < FRAMES_PER_TURN; ++i) {
+                frame.draw(*glView);
+            }
+            glFinish();
+            spent[merged ? 0 : 1] += std::chrono::steady_clock::now() - start;
+        }
+    }
+    Unit::mergeParts = true;
+    const auto frames = static_cast<double>(state.iterations()) * FRAMES_PER_TURN;
+    state.counters["merged_ms"] = spent[0].count() / frames;
+    state.counters["part_by_part_ms"] = spent[1].count() / frames;
+    state.counters["ratio"] = spent[0].count() / spent[1].count();
+}
+BENCHMARK(alternatingDrawings)
+    ->Name("RenderFrame/units:1000/merged-and-part-by-part-in-turn")
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -109,4 +109,9 @@ for name, (real, cpu, unit) in sorted(times.items()):
         if merged and merged[2] == unit:
             print(f"merged / part-by-part frame: {merged[0] / real:.2f} (wall), "
                   f"{merged[1] / cpu:.2f} (main thread)")
+# The same ratio from the two drawings timed in turn (the median of the repetitions, if any).
+for run in runs:
+    if "ratio" in run and (run.get("run_type") != "aggregate" or
+                           run.get("aggregate_name") == "median"):
+        print(f"merged / part-by-part frame, drawn in turn: {run['ratio']:.2f} (wall)")
 EOF

@@ -13,6 +13,7 @@ namespace {
 // The mesh whose set-up (colour, colour array, vertex pointer) is still in the GL state. Only
 // compared for identity; one thread draws.
 const Mesh* lastDrawn = nullptr;
+bool culling = false;  // whether GL_CULL_FACE is on
 uint64_t changeCount = 0;
 
 // Every change to a mesh's contents passes here.
@@ -97,12 +98,30 @@ uint64_t Mesh::changes() {
     return changeCount;
 }
 
+void Mesh::cullBackFaces(bool on) {
+    if (culling == on) {
+        return;
+    }
+    if (on) {
+        glEnable(GL_CULL_FACE);
+    } else {
+        glDisable(GL_CULL_FACE);
+    }
+    culling = on;
+}
+
+void Mesh::resetCulling() {
+    glDisable(GL_CULL_FACE);
+    culling = false;
+}
+
 void Mesh::draw() const {
     // An index past the vertices would make GL read outside the array: such a mesh issues no
     // call at all, and the GL state stays that of the mesh drawn before it.
     if (!indicesInRange_) {
         return;
     }
+    cullBackFaces(false);
     // Colours that are not one per vertex are treated as absent, so the alpha rule applies.
     const bool colourArray = coloursMatch_ && hasVertexColours();
     const bool additive = !colourArray && colour_.a != 1.0f;

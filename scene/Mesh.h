@@ -47,6 +47,11 @@ public:
     void draw() const;
     // Forgets which mesh was drawn last, so the next draw does its full set-up (a new context).
     static void forgetLastDrawn();
+    // Back faces are culled only while merged unit parts that allow it are drawn (see CullPlan);
+    // every mesh draw switches culling off again. GL hears of it only on a change.
+    static void cullBackFaces(bool on);
+    // Switches culling off in GL whatever was last asked (a new context).
+    static void resetCulling();
     // Counts every replacement (assignment, move) and destruction of any mesh: whoever keeps
     // what it derived from meshes compares this count to know whether a mesh may have changed.
     static uint64_t changes();

@@ -195,7 +195,20 @@ void PartBatch::merge() {
         for (uint32_t k = 0; k < indexCount; ++k) {
             into->indices.push_back(base + indices[k]);
         }
+        if (into->mode == GL_TRIANGLES) {
+            into->culling.addPart(into->vertices.data() + 3 * std::size_t(base),
+                                  mesh->vertexCount(), indices, indexCount, base);
+        }
     }
+}
+
+PartBatch* PartBatch::withMarker(const Mesh* marker) {
+    if (!marked_ || marked_->sources_.back().mesh != marker) {
+        std::vector<Source> sources = sources_;
+        sources.push_back({marker, {}, {}, false});
+        marked_.reset(new PartBatch(std::move(sources)));
+    }
+    return marked_.get();
 }
 
 void PartBatch::draw(const Parts& parts) {
@@ -207,12 +220,36 @@ void PartBatch::draw(const Parts& parts) {
             drawMerged(merged_[static_cast<std::size_t>(call.merged)]);
             continue;
         }
+        if (call.part >= parts.size()) {
+            // The selection marker, after the parts.
+            glPushMatrix();
+            sources_[call.part].mesh->draw();
+            glPopMatrix();
+            continue;
+        }
         std::advance(part, call.part - at);
         at = call.part;
         glPushMatrix();
         part->second.draw();
         glPopMatrix();
     }
+}
+
+const std::vector<uint32_t>& PartBatch::indicesToDraw(const Merged& merged) {
+    if (merged.mode == GL_POINTS || merged.mode == GL_LINES) {
+        return merged.indices;  // never culled
+    }
+    if (merged.mode != GL_TRIANGLES) {
+        Mesh::cullBackFaces(false);
+        return merged.indices;
+    }
+    Mesh::cullBackFaces(true);
+    std::array<float, 16> modelview{};
+    std::array<float, 16> projection{};
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview.data());
+    glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
+    return merged.culling.holdsFor(modelview, projection) ? merged.culling.indices()
+                                                          : merged.culling.bothWays();
 }
 
 void PartBatch::drawMerged(const Merged& merged) {
@@ -230,8 +267,9 @@ void PartBatch::drawMerged(const Merged& merged) {
         glNormal3f(merged.normal[0], merged.normal[1], merged.normal[2]);
     }
     glVertexPointer(3, GL_FLOAT, 0, merged.vertices.data());
-    glDrawElements(static_cast<GLenum>(merged.mode), static_cast<GLsizei>(merged.indices.size()),
-                   GL_UNSIGNED_INT, merged.indices.data());
+    const std::vector<uint32_t>& indices = indicesToDraw(merged);
+    glDrawElements(static_cast<GLenum>(merged.mode), static_cast<GLsizei>(indices.size()),
+                   GL_UNSIGNED_INT, indices.data());
     if (merged.colourArray) {
         glDisableClientState(GL_COLOR_ARRAY);
     }

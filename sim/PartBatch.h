@@ -3,11 +3,13 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "scene/Mesh.h"
 #include "scene/SceneObject.h"
+#include "sim/CullPlan.h"
 
 namespace zelmor {
 
@@ -16,7 +18,9 @@ namespace zelmor {
 // array in the unit's own frame and drawn with one call: most of a frame's cost per call is the
 // driver's state validation, not the vertices. The rest keep their own call, in name order:
 // translucent (blended) parts, parts with children, strips, fans and loops (which cannot be
-// joined). Parts that draw nothing are left out.
+// joined). Parts that draw nothing are left out. Merged triangles draw with back faces culled
+// where the view lets that change nothing (see CullPlan), and otherwise each both ways round
+// under the same culling, so that a frame of units switches culling on once.
 //
 // Units whose parts use the same meshes at the same places share one batch, which lives, like the
 // meshes, to the end of the process. A model list read later may replace a part's mesh in place;
@@ -33,6 +37,10 @@ public:
     void draw(const Parts& parts);
     // How many draw calls the parts take as the meshes are now.
     std::size_t callCount();
+    // The batch of the same parts with the selection marker drawn after them at the unit's
+    // origin, in the same call when it can share one; made on first use and kept with this
+    // batch, and made again for another marker.
+    PartBatch* withMarker(const Mesh* marker);
 
 private:
     // What the batch is made from: each part's mesh and place, in name order.
@@ -50,6 +58,7 @@ private:
         std::vector<uint8_t> colours;
         std::vector<float> normals;  // empty while normal serves every vertex
         std::vector<uint32_t> indices;
+        CullPlan culling;  // for triangles only
         Colour colour;
         std::array<float, 3> normal{0.0f, 0.0f, 1.0f};
         int32_t mode = 0;
@@ -67,11 +76,16 @@ private:
     void refresh();
     void merge();
     static void drawMerged(const Merged& merged);
+    // The indices of a merged array as the current matrices allow, with culling set for them:
+    // triangles draw with culling on, as planned where the plan holds, else both ways round;
+    // points and lines are never culled; other polygons draw with culling off.
+    static const std::vector<uint32_t>& indicesToDraw(const Merged& merged);
 
     std::vector<Source> sources_;
     std::vector<Merged> merged_;
     std::vector<Call> calls_;
     uint64_t mergedAt_ = UINT64_MAX;  // Mesh::changes() when merged
+    std::unique_ptr<PartBatch> marked_;
 };
 
 }  // namespace zelmor

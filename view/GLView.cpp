@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/MessageBox.h"
+#include "scene/Mesh.h"
 
 namespace zelmor {
 
@@ -78,6 +79,7 @@ void GLView::setStartState() {
     disable(GL_LIGHTING);
     enable(GL_DEPTH_TEST);
     glPolygonMode(GL_FRONT, GL_FILL);
+    Mesh::resetCulling();
     glEnableClientState(GL_VERTEX_ARRAY);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -80,7 +80,7 @@ void GlContext::resetState() {
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
+    Mesh::resetCulling();
     Mesh::forgetLastDrawn();
     GlCalls::reset();
 }

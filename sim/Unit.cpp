@@ -103,18 +103,17 @@ void Unit::draw() const {
         child.draw();
         glPopMatrix();
     }
-    drawParts();
-    if (selected) {
-        drawSelectionMarker();
-    }
+    drawPartsAndMarker();
 }
 
-void Unit::drawParts() const {
+void Unit::drawPartsAndMarker() const {
+    // Looked up on every draw: the marker is whatever the model lists call SELECTOR.
+    const Mesh* marker = selected && models_ != nullptr ? models_->get(SELECTION_MARKER) : nullptr;
     if (mergeParts) {
         if (!batch_) {
             batch_ = PartBatch::shared(parts_);
         }
-        batch_->draw(parts_);
+        (marker != nullptr ? batch_->withMarker(marker) : batch_)->draw(parts_);
         return;
     }
     for (const auto& [name, part] : parts_) {
@@ -122,16 +121,13 @@ void Unit::drawParts() const {
         part.draw();
         glPopMatrix();
     }
-}
-
-void Unit::drawSelectionMarker() const {
-    glPushMatrix();
-    // Looked up on every draw: the marker is whatever the model lists call SELECTOR.
-    const Mesh* marker = models_ != nullptr ? models_->get(SELECTION_MARKER) : nullptr;
-    if (marker != nullptr) {
-        marker->draw();
+    if (selected) {
+        glPushMatrix();
+        if (marker != nullptr) {
+            marker->draw();
+        }
+        glPopMatrix();
     }
-    glPopMatrix();
 }
 
 bool Unit::collidesWith(const SceneObject& other) const {

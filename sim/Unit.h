@@ -19,8 +19,9 @@ namespace zelmor {
 class Unit : public SceneObject {
 public:
     static constexpr float UNIT_RADIUS = 0.8125f;
-    // Whether units draw their parts through a PartBatch (same-state parts merged into one call)
-    // or one by one, each with its own matrix; one by one is the reference the batch must match.
+    // Whether units draw their parts and selection marker through a PartBatch (same-state parts
+    // merged into one call, back faces culled where that hides nothing) or one by one, each with
+    // its own matrix; one by one is the reference the batch must match.
     static inline bool mergeParts = true;
 
     // A unit without parts and without a model cache: it draws no selection marker.
@@ -66,9 +67,9 @@ private:
     void turnTowards(const Vector3& point);
     void brake();
     void move(double seconds);
-    // In name order, merged where they can share a call (see mergeParts).
-    void drawParts() const;
-    void drawSelectionMarker() const;
+    // The parts in name order, then the selection marker of a selected unit; merged where they
+    // can share a call (see mergeParts).
+    void drawPartsAndMarker() const;
 
     // The sine and cosine of a heading; the bits of the heading they belong to are kept beside
     // speed_, where they take no room of their own.

@@ -54,12 +54,14 @@ TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsChildrenAndPartsInNameOrder) {
               (std::vector<std::vector<double>>{{1, 2, 3}, {0, 0, -1}, {0, 0.5f, 0}, {0, 1, 0}}));
 }
 
-// The marker comes from the cache the unit was read with, looked up on every draw.
+// The marker comes from the cache the unit was read with, looked up on every draw. Part by part
+// it has its own call; merged, it shares the parts' call.
 TEST_F(UnitGL, ZeroAnglesIssueNoRotationAndTheSelectedUnitDrawsTheMarker) {
     test::TempDir dir;
     ModelCache models;
     Unit unit((dir.path() / "none.unit").string(), models, ReadContext{});
     unit.select();
+    Unit::mergeParts = false;
     unit.draw();
     // Without a SELECTOR model the marker's push and pop still frame nothing.
     EXPECT_EQ(GlCalls::names(),
@@ -75,10 +77,13 @@ TEST_F(UnitGL, ZeroAnglesIssueNoRotationAndTheSelectedUnitDrawsTheMarker) {
     EXPECT_EQ(names.back(), "glPopMatrix");
     EXPECT_EQ(GlCalls::count("glDrawElements"), 1);
     EXPECT_EQ(GlCalls::count("glRotatef"), 0);
-    unit.deselect();
-    GlCalls::reset();
-    unit.draw();
-    EXPECT_EQ(GlCalls::count("glDrawElements"), 0);
+    Unit::mergeParts = true;
+    for (const bool selected : {true, false}) {
+        selected ? unit.select() : unit.deselect();
+        GlCalls::reset();
+        unit.draw();
+        EXPECT_EQ(GlCalls::count("glDrawElements"), selected ? 1 : 0);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <regex>
 #include <sstream>
@@ -19,6 +22,7 @@
 namespace zelmor {
 namespace {
 
+using test::GlCall;
 using test::GlCalls;
 
 GLView* viewUnderTest = nullptr;
@@ -195,10 +199,12 @@ TEST_F(GLViewTest, FrameClearsAppliesTheCameraAndKeepsLightingOff) {
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
 }
 
-// Units of every bundled kind at all headings and tilts, lit, some selected: drawn with their
-// parts merged and one part per call. The merged vertices are rounded once in the unit's frame
-// instead of by GL's matrices, so a few pixels on edges may differ, nothing inside a face; a
-// model list read after the units replaces a part's model in place, and both drawings show it.
+// Units of every bundled kind at all headings and tilts, some selected: drawn with their parts
+// merged and one part per call. The merged vertices are rounded once in the unit's frame instead
+// of by GL's matrices, so a few pixels on edges may differ, nothing inside a face. The merged
+// drawing culls back faces where that hides nothing, so the views include the open bottoms seen
+// from under the ground and a unit cut open by the near plane. A model list read after the units
+// replaces a part's model in place, and both drawings show it.
 TEST_F(GLViewTest, MergedUnitPartsDrawTheFrameOfThePartByPartDrawing) {
     std::ostringstream scene;
     scene << "m models.lst\n";
@@ -208,7 +214,7 @@ TEST_F(GLViewTest, MergedUnitPartsDrawTheFrameOfThePartByPartDrawing) {
               << (i % 5 - 2) * 4 << " " << i * 37 << " " << (i % 3 - 1) * 6 << "\nu units/"
               << kinds[i % 3] << ".unit\n";
     }
-    scene << "p 3 14 -12\no -3 -14 12\nc 60 0.1 100\nl\nx\n";
+    scene << "c 60 0.1 100\nx\n";
     test::TempDir dir;
     const std::string scenePath = dir.write("battle.wdf", scene.str());
     // The scene's model list and unit files are the bundled ones.
@@ -225,29 +231,63 @@ TEST_F(GLViewTest, MergedUnitPartsDrawTheFrameOfThePartByPartDrawing) {
         }
     }
     view->setCamera(world.camera);
-    view->setLight(0, &world.light);
-    auto frame = [&](bool merged) {
-        Unit::mergeParts = merged;
+    enum class Drawing { PART_BY_PART, MERGED, BACK_FACES_RED };
+    struct Image {
+        std::vector<uint8_t> colour;
+        std::vector<float> depth;
+    };
+    auto frame = [&](Drawing drawing) {
+        Unit::mergeParts = drawing == Drawing::MERGED;
         GlCalls::reset();
         view->beginFrame();
+        const GLfloat red[4] = {1, 0, 0, 1};
+        const GLfloat grey[4] = {0.2f, 0.2f, 0.2f, 1};
+        const bool marking = drawing == Drawing::BACK_FACES_RED;
+        if (marking) {
+            // Lit with no light on, front faces come out dark grey and back faces red.
+            view->enable(GL_LIGHTING);
+            glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+            glMaterialfv(GL_BACK, GL_AMBIENT, red);
+        }
         view->drawList(units);
         glFinish();
+        if (marking) {
+            glMaterialfv(GL_BACK, GL_AMBIENT, grey);
+            glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+            view->disable(GL_LIGHTING);
+        }
         Unit::mergeParts = true;
-        std::vector<uint8_t> pixels(640 * 480 * 4);
-        glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
+        Image image{std::vector<uint8_t>(640 * 480 * 4), std::vector<float>(640 * 480)};
+        glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, image.colour.data());
+        glReadPixels(0, 0, 640, 480, GL_DEPTH_COMPONENT, GL_FLOAT, image.depth.data());
+        return image;
     };
-    auto compare = [&](const char* when) {
-        const std::vector<uint8_t> reference = frame(false);
+    // The merged drawing may differ where its vertices round otherwise, on edges, and where the
+    // part-by-part drawing shows a face turned away from the eye: a solid's back face wins the
+    // depth test against its front face along their common edge, where the two depths meet.
+    // Culled, those back faces are gone; anywhere else culling must change nothing.
+    auto compare = [&](const char* when, bool culls) {
+        // Culling drops back faces where the view allows and draws the rest both ways round.
+        auto indicesDrawn = [] {
+            double count = 0;
+            for (const GlCall& call : GlCalls::named("glDrawElements")) {
+                count += call.args[1];
+            }
+            return count;
+        };
+        const Image reference = frame(Drawing::PART_BY_PART);
         const int referenceCalls = GlCalls::count("glDrawElements");
-        const std::vector<uint8_t> merged = frame(true);
+        const double referenceIndices = indicesDrawn();
+        const Image backFaces = frame(Drawing::BACK_FACES_RED);
+        const Image merged = frame(Drawing::MERGED);
         EXPECT_LT(GlCalls::count("glDrawElements") * 2, referenceCalls) << when;
-        auto pixel = [](const std::vector<uint8_t>& image, int x, int y) {
-            const uint8_t* at = &image[4 * (y * 640 + x)];
+        EXPECT_EQ(culls, indicesDrawn() < 2 * referenceIndices) << when;
+        auto pixel = [](const Image& image, int x, int y) {
+            const uint8_t* at = &image.colour[4 * (y * 640 + x)];
             return at[0] | at[1] << 8 | at[2] << 16;
         };
-        int differing = 0;
-        int inside = 0;  // differing pixels whose four neighbours share their reference colour
+        int differing = 0;  // but for back faces lost where they met their front faces
+        int inside = 0;     // differing pixels whose four neighbours share their reference colour
         int coloured = 0;
         for (int y = 1; y < 479; ++y) {
             for (int x = 1; x < 639; ++x) {
@@ -256,7 +296,11 @@ TEST_F(GLViewTest, MergedUnitPartsDrawTheFrameOfThePartByPartDrawing) {
                 if (pixel(merged, x, y) == expected) {
                     continue;
                 }
-                ++differing;
+                const int at = y * 640 + x;
+                const bool backFace =
+                    backFaces.colour[4 * at] > 40 && backFaces.colour[4 * at + 1] < 10;
+                // At the very depth of the front face now seen there: one step of the buffer.
+                differing += !backFace || std::abs(merged.depth[at] - reference.depth[at]) > 1e-6f;
                 inside += pixel(reference, x - 1, y) == expected &&
                           pixel(reference, x + 1, y) == expected &&
                           pixel(reference, x, y - 1) == expected &&
@@ -267,10 +311,28 @@ TEST_F(GLViewTest, MergedUnitPartsDrawTheFrameOfThePartByPartDrawing) {
         EXPECT_GT(coloured, 640 * 480 / 20) << when << ": the units fill a good part of the frame";
         EXPECT_LE(differing, 640 * 480 / 2000) << when;
     };
-    compare("as read");
+    struct View {
+        const char* name;
+        Vector3 eye;
+        Vector3 lookOffset;
+        bool culls;
+    };
+    const View views[] = {
+        {"from above", {3, 14, -12}, {-3, -14, 12}, true},
+        // Looking into the units' open bottoms: no back face may be dropped.
+        {"from under the ground", {0, -5, -12}, {0, 5, 12}, false},
+        // The near plane cuts the first unit open: it must keep its back faces, the rest not.
+        {"from just above a turret", {-7.65f, 0.75f, -6.8f}, {0.2f, -1, 0.1f}, true},
+    };
+    for (const View& seen : views) {
+        world.camera.setPosition(seen.eye);
+        world.camera.setLookOffset(seen.lookOffset);
+        compare(seen.name, seen.culls);
+    }
+    world.camera.setPosition(views[0].eye);
+    world.camera.setLookOffset(views[0].lookOffset);
     models.preload(dir.write("later.lst", "tank_turret models/rock.mdl\n"));
-    compare("after a turret model was replaced");
-    view->setLight(0, nullptr);
+    compare("after a turret model was replaced", true);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A frame as the program draws it (visible lists, then statics, units and the rubber band) on
 // a real Mesa context through SDL's offscreen driver: the bundled scene, and 1,000 units with
-// their parts merged and, for comparison, drawn one part per call.
+// their parts merged and, for comparison, drawn one part per call, unselected and all selected.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
@@ -121,20 +121,30 @@ void bundledScene(benchmark::State& state) {
 }
 BENCHMARK(bundledScene)->Name("RenderFrame/bundled")->Unit(benchmark::kMillisecond);
 
-// Units draw their parts merged (as the program does) or one part per call, the reference.
-void unitField(benchmark::State& state, bool merged) {
+// Units draw their parts merged (as the program does) or one part per call, the reference;
+// selected, each also draws the selection marker.
+void unitField(benchmark::State& state, bool merged, bool selected) {
     ModelCache models;
     MemoryFileSource files = bundledFiles();
     auto world = FieldScene::make(models, files, 1000, 0);
+    for (Unit& unit : world->units) {
+        selected ? unit.select() : unit.deselect();
+    }
     Unit::mergeParts = merged;
     drawFrames(state, *world);
     Unit::mergeParts = true;
 }
-BENCHMARK_CAPTURE(unitField, merged, true)
+BENCHMARK_CAPTURE(unitField, merged, true, false)
     ->Name("RenderFrame/units:1000")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(unitField, partByPart, false)
+BENCHMARK_CAPTURE(unitField, partByPart, false, false)
     ->Name("RenderFrame/units:1000/part-by-part")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(unitField, allSelected, true, true)
+    ->Name("RenderFrame/units:1000/all-selected")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(unitField, allSelectedPartByPart, false, true)
+    ->Name("RenderFrame/units:1000/all-selected/part-by-part")
     ->Unit(benchmark::kMillisecond);
 
 // The two drawings in turn, a few frames of each at a time, so that the machine's speed, which

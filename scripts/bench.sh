@@ -107,7 +107,8 @@ for name, (real, cpu, unit) in sorted(times.items()):
     if name.endswith("/part-by-part"):
         merged = times.get(name[: -len("/part-by-part")])
         if merged and merged[2] == unit:
-            print(f"merged / part-by-part frame: {merged[0] / real:.2f} (wall), "
+            label = name[: -len("/part-by-part")].split("/", 1)[1]
+            print(f"merged / part-by-part frame, {label}: {merged[0] / real:.2f} (wall), "
                   f"{merged[1] / cpu:.2f} (main thread)")
 # The same ratio from the two drawings timed in turn (the median of the repetitions, if any).
 for run in runs:

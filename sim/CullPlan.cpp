@@ -17,6 +17,9 @@ using Point = std::array<double, 3>;
 constexpr double RELATIVE_TOLERANCE = 1e-5;
 // Face-by-corner tests allowed for one piece; a larger piece (a bad file) keeps its back faces.
 constexpr std::size_t CHECK_BUDGET = std::size_t(1) << 22;
+// A part of more triangles keeps its back faces unexamined: the look-ups that find its pieces
+// take some twenty times the memory of its indices.
+constexpr uint32_t TRIANGLE_LIMIT = 1 << 16;
 // The matrices come from GL as floats: conditions must hold by this fraction of their scale.
 constexpr double VIEW_MARGIN = 1e-5;
 
@@ -257,7 +260,7 @@ void CullPlan::addPart(const float* vertices, uint32_t vertexCount, const uint32
         reach_ = std::max(reach_, finite ? distance : INFINITY);
     }
     std::vector<Winding> windings(triangleCount, Winding::BOTH);
-    if (finite) {
+    if (finite && triangleCount <= TRIANGLE_LIMIT) {
         const Surface surface = weld(vertices, indices, triangleCount);
         uint32_t pieceCount = 0;
         const std::vector<uint32_t> pieceOf = pieceOfEach(surface, pieceCount);

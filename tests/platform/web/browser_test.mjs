@@ -152,7 +152,9 @@ try {
   check("a right click on the ground moves the unit there", true, "");
 
   await key("s", "KeyS", 83, "s");
-  // Braking takes a moment; then the marker stays put while the program keeps drawing.
+  // Braking from top speed takes about 0.6 s, and the next frame-rate line may come at once:
+  // the second one is at least a second away. Then the marker stays put while frames go on.
+  await framesGoOn();
   await framesGoOn();
   const halted = find(await screenshot(), marker);
   await framesGoOn();

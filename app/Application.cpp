@@ -1,7 +1,5 @@
 #include "app/Application.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -169,9 +167,7 @@ void Application::renderFrame() {
     view_.drawList(state_.visibleStatics);
     view_.drawList(state_.visibleUnits);
     // The rubber band is drawn over everything, whatever the depth buffer holds.
-    view_.disable(GL_DEPTH_TEST);
-    state_.selectionBox.draw();
-    view_.enable(GL_DEPTH_TEST);
+    view_.drawOnTop(state_.selectionBox);
     view_.endFrame();
 }
 

@@ -15,6 +15,7 @@
 #include "platform/WindowMessages.h"
 #include "sim/SelectionBox.h"
 #include "view/GLView.h"
+#include "view/PartBatch.h"
 
 namespace zelmor::bench {
 
@@ -130,9 +131,9 @@ void unitField(benchmark::State& state, bool merged, bool selected) {
     for (Unit& unit : world->units) {
         selected ? unit.select() : unit.deselect();
     }
-    Unit::mergeParts = merged;
+    PartBatch::mergeParts = merged;
     drawFrames(state, *world);
-    Unit::mergeParts = true;
+    PartBatch::mergeParts = true;
 }
 BENCHMARK_CAPTURE(unitField, merged, true, false)
     ->Name("RenderFrame/units:1000")
@@ -164,7 +165,7 @@ void alternatingDrawings(benchmark::State& state) {
     constexpr int FRAMES_PER_TURN = 8;
     for (auto _ : state) {
         for (const bool merged : {true, false}) {
-            Unit::mergeParts = merged;
+            PartBatch::mergeParts = merged;
             const auto start = std::chrono::steady_clock::now();
             for (int i = 0; i < FRAMES_PER_TURN; ++i) {
                 frame.draw(*glView);
@@ -173,7 +174,7 @@ void alternatingDrawings(benchmark::State& state) {
             spent[merged ? 0 : 1] += std::chrono::steady_clock::now() - start;
         }
     }
-    Unit::mergeParts = true;
+    PartBatch::mergeParts = true;
     const auto frames = static_cast<double>(state.iterations()) * FRAMES_PER_TURN;
     state.counters["merged_ms"] = spent[0].count() / frames;
     state.counters["part_by_part_ms"] = spent[1].count() / frames;

@@ -1,27 +1,20 @@
 #include "scene/Mesh.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <climits>
 #include <utility>
+
+#include "scene/SceneRenderer.h"
 
 namespace zelmor {
 
 namespace {
 
-// The mesh whose set-up (colour, colour array, vertex pointer) is still in the GL state. Only
-// compared for identity; one thread draws.
-const Mesh* lastDrawn = nullptr;
-bool culling = false;  // whether GL_CULL_FACE is on
 uint64_t changeCount = 0;
 
 // Every change to a mesh's contents passes here.
-void forgetIfLast(const Mesh* mesh) {
+void countChange() {
     ++changeCount;
-    if (lastDrawn == mesh) {
-        lastDrawn = nullptr;
-    }
 }
 
 }  // namespace
@@ -49,7 +42,7 @@ Mesh::Mesh(Mesh&& other) noexcept
       primitiveMode_(other.primitiveMode_),
       indicesInRange_(other.indicesInRange_),
       coloursMatch_(other.coloursMatch_) {
-    forgetIfLast(&other);
+    countChange();
     other.indicesInRange_ = true;
     other.coloursMatch_ = true;
 }
@@ -64,7 +57,7 @@ Mesh& Mesh::operator=(const Mesh& other) {
     primitiveMode_ = other.primitiveMode_;
     indicesInRange_ = other.indicesInRange_;
     coloursMatch_ = other.coloursMatch_;
-    forgetIfLast(this);
+    countChange();
     return *this;
 }
 
@@ -81,77 +74,22 @@ Mesh& Mesh::operator=(Mesh&& other) noexcept {
     coloursMatch_ = other.coloursMatch_;
     other.indicesInRange_ = true;
     other.coloursMatch_ = true;
-    forgetIfLast(this);
-    forgetIfLast(&other);
+    countChange();
     return *this;
 }
 
 Mesh::~Mesh() {
-    forgetIfLast(this);
-}
-
-void Mesh::forgetLastDrawn() {
-    lastDrawn = nullptr;
+    countChange();
 }
 
 uint64_t Mesh::changes() {
     return changeCount;
 }
 
-void Mesh::cullBackFaces(bool on) {
-    if (culling == on) {
-        return;
-    }
-    if (on) {
-        glEnable(GL_CULL_FACE);
-    } else {
-        glDisable(GL_CULL_FACE);
-    }
-    culling = on;
-}
-
-void Mesh::resetCulling() {
-    glDisable(GL_CULL_FACE);
-    culling = false;
-}
-
 void Mesh::draw() const {
-    // An index past the vertices would make GL read outside the array: such a mesh issues no
-    // call at all, and the GL state stays that of the mesh drawn before it.
-    if (!indicesInRange_) {
-        return;
+    if (SceneRenderer* renderer = SceneRenderer::installed()) {
+        renderer->drawMesh(*this);
     }
-    cullBackFaces(false);
-    // Colours that are not one per vertex are treated as absent, so the alpha rule applies.
-    const bool colourArray = coloursMatch_ && hasVertexColours();
-    const bool additive = !colourArray && colour_.a != 1.0f;
-    // The set-up is skipped while the same mesh is drawn again and its state is still in place.
-    // A mesh with a colour array or blending switches them off after each draw, so it sets them
-    // up every time; drawn again without them it would come out flat or opaque.
-    const bool fresh = lastDrawn != this || colourArray || additive;
-    if (fresh) {
-        glColor4f(colour_.r, colour_.g, colour_.b, colour_.a);
-        if (colourArray) {
-            glEnableClientState(GL_COLOR_ARRAY);
-            glColorPointer(4, GL_UNSIGNED_BYTE, 0, vertexColours_.data());
-        } else if (additive) {
-            // A translucent single-coloured model glows: its colour is added to what is behind.
-            glEnable(GL_BLEND);
-            glBlendFunc(GL_ONE, GL_ONE);
-        }
-        glVertexPointer(3, GL_FLOAT, 0, vertices_.data());
-    }
-    // With no indices the count is 0 and GL reads neither array.
-    glDrawElements(static_cast<GLenum>(primitiveMode_), static_cast<GLsizei>(indices_.size()),
-                   GL_UNSIGNED_INT, indices_.data());
-    if (fresh) {
-        if (colourArray) {
-            glDisableClientState(GL_COLOR_ARRAY);
-        } else if (additive) {
-            glDisable(GL_BLEND);
-        }
-    }
-    lastDrawn = this;
 }
 
 }  // namespace zelmor

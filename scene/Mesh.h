@@ -21,8 +21,8 @@ public:
     // vertices holds x, y, z per vertex; vertexColours holds r, g, b, a per vertex or is empty.
     Mesh(std::vector<float> vertices, std::vector<uint32_t> indices,
          std::vector<uint8_t> vertexColours, Colour colour, int32_t primitiveMode);
-    // Copies share nothing. A mesh that is replaced or destroyed while it is the one drawn last
-    // is forgotten as such, so no later draw relies on pointers into its released arrays.
+    // Copies share nothing. Every replacement and destruction is counted (see changes()), so
+    // that no draw relies on pointers into arrays a mesh has released.
     Mesh(const Mesh&) = default;
     Mesh(Mesh&& other) noexcept;
     Mesh& operator=(const Mesh& other);
@@ -42,18 +42,12 @@ public:
     // Vertex colours that are not exactly one per vertex are drawn as if absent.
     bool coloursMatch() const { return coloursMatch_; }
 
-    // Draws with the current model-view matrix. The set-up calls are skipped when this mesh was
-    // also the one drawn last.
+    // Drawn by the installed renderer with the current model-view matrix: client-side arrays
+    // and a single glDrawElements.
     void draw() const;
-    // Forgets which mesh was drawn last, so the next draw does its full set-up (a new context).
-    static void forgetLastDrawn();
-    // Back faces are culled only while merged unit parts that allow it are drawn (see CullPlan);
-    // every mesh draw switches culling off again. GL hears of it only on a change.
-    static void cullBackFaces(bool on);
-    // Switches culling off in GL whatever was last asked (a new context).
-    static void resetCulling();
     // Counts every replacement (assignment, move) and destruction of any mesh: whoever keeps
-    // what it derived from meshes compares this count to know whether a mesh may have changed.
+    // what it derived from meshes (the GL state of the mesh drawn last, merged unit parts)
+    // compares this count to know whether a mesh may have changed.
     static uint64_t changes();
 
 private:

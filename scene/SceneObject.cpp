@@ -1,28 +1,12 @@
 #include "scene/SceneObject.h"
 
-#include <GL/gl.h>
+#include "scene/SceneRenderer.h"
 
 namespace zelmor {
 
 void SceneObject::draw() const {
-    glTranslatef(position.x, position.y, position.z);
-    // X, then Y, then Z: a vertex turns about Z first. A zero angle costs no call.
-    if (angles.x != 0.0f) {
-        glRotatef(angles.x, 1.0f, 0.0f, 0.0f);
-    }
-    if (angles.y != 0.0f) {
-        glRotatef(angles.y, 0.0f, 1.0f, 0.0f);
-    }
-    if (angles.z != 0.0f) {
-        glRotatef(angles.z, 0.0f, 0.0f, 1.0f);
-    }
-    if (mesh) {
-        mesh->draw();
-    }
-    for (const SceneObject& child : children) {
-        glPushMatrix();
-        child.draw();
-        glPopMatrix();
+    if (SceneRenderer* renderer = SceneRenderer::installed()) {
+        renderer->drawObject(*this);
     }
 }
 

@@ -25,7 +25,8 @@ public:
     SceneObject& operator=(const SceneObject&) = default;
     virtual ~SceneObject() = default;
 
-    // Translate, rotate about x, y, z (no call for a zero angle), mesh, then children.
+    // Drawn by the installed renderer: translated, turned about x, y, z (no call for a zero
+    // angle), the mesh, then the children, each between a push and a pop.
     virtual void draw() const;
     // Mouse hit test: 3-D distance to p strictly less than the bounding radius.
     virtual bool containsPoint(const Vector3& p) const;

@@ -1,10 +1,8 @@
 #include "sim/SelectionBox.h"
 
-#include "scene/Mesh.h"
-
-#include <GL/gl.h>
-
 #include <algorithm>
+
+#include "scene/SceneRenderer.h"
 
 namespace zelmor {
 
@@ -12,8 +10,6 @@ float SelectionBox::pulseLevel = 0.0f;
 float SelectionBox::pulseStep = 0.01f;
 
 namespace {
-
-constexpr float OUTLINE_HEIGHT = 0.5f;  // world units above the ground plane of the corners
 
 Vector3 onGround(const Vector3& point) {
     return {point.x, 0.0f, point.z};
@@ -53,16 +49,9 @@ void SelectionBox::draw() const {
     if (pulseLevel >= 1.0 || pulseLevel <= 0.0) {
         pulseStep = -pulseStep;
     }
-    glColor4f(pulseLevel, pulseLevel, pulseLevel, 1.0f);
-    // The grey replaces the current colour: the next mesh must set its own again, even if it
-    // is the one drawn last.
-    Mesh::forgetLastDrawn();
-    glBegin(GL_LINE_LOOP);
-    glVertex3f(startCorner.x, OUTLINE_HEIGHT, startCorner.z);
-    glVertex3f(startCorner.x, OUTLINE_HEIGHT, endCorner.z);
-    glVertex3f(endCorner.x, OUTLINE_HEIGHT, endCorner.z);
-    glVertex3f(endCorner.x, OUTLINE_HEIGHT, startCorner.z);
-    glEnd();
+    if (SceneRenderer* renderer = SceneRenderer::installed()) {
+        renderer->drawSelectionBox(*this);
+    }
 }
 
 }  // namespace zelmor

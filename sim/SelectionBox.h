@@ -20,8 +20,12 @@ public:
     void setActive(bool flag) { active = flag; }
     // x and z inside the rectangle, bounds included, corners in any order; false when inactive.
     bool contains(const Vector3& point) const;
-    // Outline at height 0.5 in world coordinates; nothing, and no pulse, while inactive.
+    // Advances the pulse and has the installed renderer draw the outline at height
+    // OUTLINE_HEIGHT in world coordinates, in grey of the new level; nothing, and no pulse,
+    // while inactive.
     void draw() const override;
+
+    static constexpr float OUTLINE_HEIGHT = 0.5f;  // world units above the corners' ground
 };
 
 }  // namespace zelmor

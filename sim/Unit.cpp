@@ -1,10 +1,9 @@
 #include "sim/Unit.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 #include <cstring>
 
+#include "scene/SceneRenderer.h"
 #include "sim/UnitFile.h"
 
 namespace zelmor {
@@ -54,8 +53,8 @@ Unit::Unit(const std::string& unitFilePath, const ModelCache& models, const Read
 Unit::Unit(const Unit& other)
     : SceneObject(other),
       speed_(other.speed_),
+      drawHandle_(other.drawHandle_),
       models_(other.models_),
-      batch_(other.batch_),
       parts_(other.parts_) {
     selected = false;
 }
@@ -71,62 +70,24 @@ Unit& Unit::operator=(const Unit& other) {
     mesh = other.mesh;
     boundingRadius = other.boundingRadius;
     speed_ = other.speed_;
+    drawHandle_ = other.drawHandle_;
     models_ = other.models_;
-    batch_ = other.batch_;
     parts_ = other.parts_;
     return *this;
 }
 
 void Unit::storePart(const std::string& name, const SceneObject& part) {
     parts_.insert_or_assign(name, part);
-    batch_ = nullptr;
+    drawHandle_ = 0;
+}
+
+const Mesh* Unit::selectionMarker() const {
+    return selected && models_ != nullptr ? models_->get(SELECTION_MARKER) : nullptr;
 }
 
 void Unit::draw() const {
-    glTranslatef(position.x, position.y, position.z);
-    // The heading goes last so that it acts first: the model is turned to its heading, then
-    // tilted about the world's x and z axes with the ground.
-    if (angles.x != 0.0f) {
-        glRotatef(angles.x, 1.0f, 0.0f, 0.0f);
-    }
-    if (angles.z != 0.0f) {
-        glRotatef(angles.z, 0.0f, 0.0f, 1.0f);
-    }
-    if (angles.y != 0.0f) {
-        glRotatef(angles.y, 0.0f, 1.0f, 0.0f);
-    }
-    if (mesh != nullptr) {
-        mesh->draw();
-    }
-    for (const SceneObject& child : children) {
-        glPushMatrix();
-        child.draw();
-        glPopMatrix();
-    }
-    drawPartsAndMarker();
-}
-
-void Unit::drawPartsAndMarker() const {
-    // Looked up on every draw: the marker is whatever the model lists call SELECTOR.
-    const Mesh* marker = selected && models_ != nullptr ? models_->get(SELECTION_MARKER) : nullptr;
-    if (mergeParts) {
-        if (!batch_) {
-            batch_ = PartBatch::shared(parts_);
-        }
-        (marker != nullptr ? batch_->withMarker(marker) : batch_)->draw(parts_);
-        return;
-    }
-    for (const auto& [name, part] : parts_) {
-        glPushMatrix();
-        part.draw();
-        glPopMatrix();
-    }
-    if (selected) {
-        glPushMatrix();
-        if (marker != nullptr) {
-            marker->draw();
-        }
-        glPopMatrix();
+    if (SceneRenderer* renderer = SceneRenderer::installed()) {
+        renderer->drawUnit(*this);
     }
 }
 

@@ -9,7 +9,6 @@
 #include "scene/SceneObject.h"
 #include "sim/Order.h"
 #include "sim/OrderQueue.h"
-#include "sim/PartBatch.h"
 
 namespace zelmor {
 
@@ -19,10 +18,6 @@ namespace zelmor {
 class Unit : public SceneObject {
 public:
     static constexpr float UNIT_RADIUS = 0.8125f;
-    // Whether units draw their parts and selection marker through a PartBatch (same-state parts
-    // merged into one call, back faces culled where that hides nothing) or one by one, each with
-    // its own matrix; one by one is the reference the batch must match.
-    static inline bool mergeParts = true;
 
     // A unit without parts and without a model cache: it draws no selection marker.
     Unit();
@@ -33,8 +28,8 @@ public:
     Unit(const Unit& other);
     Unit& operator=(const Unit& other);
 
-    // Translate, rotate about x, z, then y (heading), then children, parts in name order and the
-    // "SELECTOR" marker while selected.
+    // Drawn by the installed renderer: translated, turned about x, z, then y (the heading), then
+    // the children, the parts in name order and, while selected, the selection marker.
     void draw() const override;
     // Against any object: the other's radius() (virtual) plus ours, planar and strict.
     bool collidesWith(const SceneObject& other) const override;
@@ -59,6 +54,14 @@ public:
     const std::map<std::string, SceneObject>& parts() const { return parts_; }
     // Stores a copy of part under name, replacing a part of that name (the UnitFile "a" record).
     void storePart(const std::string& name, const SceneObject& part);
+    // The mesh drawn at the unit's origin while it is selected: whatever the model lists call
+    // "SELECTOR" now. Null when the unit is not selected or there is no such model.
+    const Mesh* selectionMarker() const;
+
+    // The renderer's handle for what it made of these parts (0: nothing yet), kept with the unit
+    // so that the parts need not be looked up on every draw. Copies keep it, storePart drops it.
+    uint32_t drawHandle() const { return drawHandle_; }
+    void setDrawHandle(uint32_t handle) const { drawHandle_ = handle; }
 
 private:
     void orderStep();
@@ -67,9 +70,6 @@ private:
     void turnTowards(const Vector3& point);
     void brake();
     void move(double seconds);
-    // The parts in name order, then the selection marker of a selected unit; merged where they
-    // can share a call (see mergeParts).
-    void drawPartsAndMarker() const;
 
     // The sine and cosine of a heading; the bits of the heading they belong to are kept beside
     // speed_, where they take no room of their own.
@@ -83,10 +83,8 @@ private:
 
     float speed_ = 0.0f;
     mutable uint32_t directionBits_ = 0;  // the heading direction_ belongs to (heading 0)
+    mutable uint32_t drawHandle_ = 0;
     const ModelCache* models_ = nullptr;  // non-owning; where the marker is looked up
-    // Found on the first draw, shared with the units of the same parts and never destroyed;
-    // parts_ never change after the unit is read, except through storePart, which drops it.
-    mutable PartBatch* batch_ = nullptr;
     mutable Direction direction_;
     OrderQueue orders_;
     // std::string compares as unsigned bytes, so the parts draw in byte order of their names.

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "platform/MessageBox.h"
-#include "scene/Mesh.h"
 
 namespace zelmor {
 
@@ -26,14 +25,13 @@ std::string hex8(uint32_t value) {
 
 }  // namespace
 
-GLView::GLView() {
-    for (uint32_t capability : {GL_LIGHTING, GL_DEPTH_TEST, GL_COLOR_MATERIAL, GL_LIGHT0, GL_LIGHT1,
-                                GL_LIGHT2, GL_LIGHT3, GL_FOG, GL_BLEND, GL_TEXTURE_2D}) {
-        capabilityStates_[capability] = false;
+GLView::GLView() : previousRenderer_(SceneRenderer::install(&renderer_)) {}
+
+GLView::~GLView() {
+    if (SceneRenderer::installed() == &renderer_) {
+        SceneRenderer::install(previousRenderer_);
     }
 }
-
-GLView::~GLView() = default;
 
 void GLView::logLine(const std::string& line) {
     glLog_ << line << '\n';
@@ -79,7 +77,7 @@ void GLView::setStartState() {
     disable(GL_LIGHTING);
     enable(GL_DEPTH_TEST);
     glPolygonMode(GL_FRONT, GL_FILL);
-    Mesh::resetCulling();
+    state_.resetCulling();
     glEnableClientState(GL_VERTEX_ARRAY);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -137,24 +135,6 @@ void GLView::shutdown() {
     }
 }
 
-void GLView::enable(uint32_t capability) {
-    bool& on = capabilityStates_[capability];
-    if (on) {
-        return;
-    }
-    glEnable(capability);
-    on = true;
-}
-
-void GLView::disable(uint32_t capability) {
-    bool& on = capabilityStates_[capability];
-    if (!on) {
-        return;
-    }
-    glDisable(capability);
-    on = false;
-}
-
 void GLView::beginFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (camera_ != nullptr) {
@@ -191,6 +171,12 @@ void GLView::drawObject(const SceneObject& object) {
     glPushMatrix();
     object.draw();
     glPopMatrix();
+}
+
+void GLView::drawOnTop(const SceneObject& object) {
+    disable(GL_DEPTH_TEST);
+    object.draw();
+    enable(GL_DEPTH_TEST);
 }
 
 void GLView::resize(int width, int height) {

@@ -11,13 +11,16 @@
 #include "geometry/Camera.h"
 #include "platform/Window.h"
 #include "scene/SceneObject.h"
+#include "view/GLRenderer.h"
+#include "view/GLState.h"
 #include "view/GroundPicker.h"
 #include "view/Light.h"
 
 namespace zelmor {
 
 // The program's one OpenGL window: start-up state and report ("gl.log"), the capability map,
-// frame begin and end, the projection from the camera's lens, and ground picking.
+// frame begin and end, the projection from the camera's lens, and ground picking. While it
+// exists, its renderer draws the scene's objects.
 class GLView {
 public:
     static constexpr int LIGHT_SLOTS = 8;
@@ -38,14 +41,17 @@ public:
     void shutdown();
 
     // Switch a capability, calling GL only when the recorded state changes.
-    void enable(uint32_t capability);
-    void disable(uint32_t capability);
-    const std::map<uint32_t, bool>& capabilityStates() const { return capabilityStates_; }
+    void enable(uint32_t capability) { state_.enable(capability); }
+    void disable(uint32_t capability) { state_.disable(capability); }
+    const std::map<uint32_t, bool>& capabilityStates() const { return state_.capabilities(); }
 
     void beginFrame();
     void endFrame();
     template <class Object>
     void drawList(const std::vector<Object*>& objects);
+    // Draws object over everything drawn so far, whatever the depth buffer holds (the rubber
+    // band): the depth test is off while it draws and on again after.
+    void drawOnTop(const SceneObject& object);
     // Stores the size, sets the viewport, logs "Resize: WxH" and rebuilds the projection.
     void resize(int width, int height);
     void setCamera(Camera& camera);
@@ -73,7 +79,9 @@ private:
     void logLine(const std::string& line);
 
     std::unique_ptr<platform::Window> window_;
-    std::map<uint32_t, bool> capabilityStates_;
+    GLState state_;
+    GLRenderer renderer_{state_};
+    SceneRenderer* previousRenderer_ = nullptr;  // installed again when this view goes
     int width_ = 0;
     int height_ = 0;
     GroundPicker picker_;  // holds the read-back matrices, viewport and camera

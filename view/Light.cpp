@@ -4,13 +4,6 @@
 
 namespace zelmor {
 
-Light Light::atPosition(const Vector3& position) {
-    Light light;
-    light.position = position;
-    light.flags = HAS_POSITION;
-    return light;
-}
-
 void Light::apply() const {
     if (flags & HAS_POSITION) {
         // w = 1 makes it a point light; the current modelview carries it into eye space.

@@ -8,7 +8,9 @@
 namespace zelmor {
 
 // One GL light: a position and two colours, each present or absent. apply() always writes
-// GL_LIGHT0 and sends only the present parts.
+// GL_LIGHT0 and sends only the present parts. The World keeps one as a plain value made from
+// the scene file, so everything but apply() is here in the header: the simulation, which links
+// without GL, needs no more of it.
 struct Light {
     static constexpr int32_t HAS_POSITION = 1;
     static constexpr int32_t HAS_AMBIENT = 2;
@@ -20,7 +22,12 @@ struct Light {
     int32_t flags = 0;
 
     // A positional light at the point, with no colour present.
-    static Light atPosition(const Vector3& position);
+    static Light atPosition(const Vector3& position) {
+        Light light;
+        light.position = position;
+        light.flags = HAS_POSITION;
+        return light;
+    }
     void apply() const;
 };
 

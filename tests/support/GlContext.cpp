@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "scene/Mesh.h"
 #include "tests/support/GlCalls.h"
 
 namespace zelmor::test {
@@ -64,7 +63,14 @@ GlContext::GlContext() {
     if (!window_ || !window_->createContext() || !window_->makeCurrent()) {
         throw std::runtime_error("no GL context");
     }
+    previousRenderer_ = SceneRenderer::install(&renderer_);
     resetState();
+}
+
+GlContext::~GlContext() {
+    if (SceneRenderer::installed() == &renderer_) {
+        SceneRenderer::install(previousRenderer_);
+    }
 }
 
 void GlContext::resetState() {
@@ -80,8 +86,10 @@ void GlContext::resetState() {
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
-    Mesh::resetCulling();
-    Mesh::forgetLastDrawn();
+    // A view made by a test may have drawn with its own renderer since: this one draws again.
+    SceneRenderer::install(&renderer_);
+    state_.resetCulling();
+    state_.forgetMesh();
     GlCalls::reset();
 }
 

@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "platform/Window.h"
+#include "view/GLRenderer.h"
+#include "view/GLState.h"
 
 namespace zelmor::test {
 
@@ -19,12 +21,18 @@ void useOffscreenWindows();
 // message, instead of crashing at exit after the libraries under it are gone.
 class GlContext {
 public:
+    GlContext(const GlContext&) = delete;
+    GlContext& operator=(const GlContext&) = delete;
+    ~GlContext();
     static GlContext& get();
     // Finishes pending GL work and deletes the context and its window, if there is one.
     static void release();
     static constexpr int WIDTH = 64;
     static constexpr int HEIGHT = 64;
     platform::Window& window() { return *window_; }
+    // The context's tracked state, and the renderer that draws the scene's objects with it; the
+    // renderer is installed while the context exists.
+    GLState& state() { return state_; }
     // Clears colour and depth, resets matrices to identity and the viewport to the window, sets
     // the draw state the program's GL set-up leaves (vertex array on, colour array, blending,
     // depth test, lighting and culling off), forgets the last mesh drawn and the counted calls.
@@ -33,6 +41,9 @@ public:
 private:
     GlContext();
     std::unique_ptr<platform::Window> window_;
+    GLState state_;
+    GLRenderer renderer_{state_};
+    SceneRenderer* previousRenderer_ = nullptr;
 };
 
 // A test on the shared context in its reset state. It finishes its GL work before it ends (so

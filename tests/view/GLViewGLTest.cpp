@@ -18,6 +18,7 @@
 #include "tests/support/GlCalls.h"
 #include "tests/support/GlContext.h"
 #include "tests/support/TestFiles.h"
+#include "view/PartBatch.h"
 
 namespace zelmor {
 namespace {
@@ -237,7 +238,7 @@ TEST_F(GLViewTest, MergedUnitPartsDrawTheFrameOfThePartByPartDrawing) {
         std::vector<float> depth;
     };
     auto frame = [&](Drawing drawing) {
-        Unit::mergeParts = drawing == Drawing::MERGED;
+        PartBatch::mergeParts = drawing == Drawing::MERGED;
         GlCalls::reset();
         view->beginFrame();
         const GLfloat red[4] = {1, 0, 0, 1};
@@ -256,7 +257,7 @@ TEST_F(GLViewTest, MergedUnitPartsDrawTheFrameOfThePartByPartDrawing) {
             glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
             view->disable(GL_LIGHTING);
         }
-        Unit::mergeParts = true;
+        PartBatch::mergeParts = true;
         Image image{std::vector<uint8_t>(640 * 480 * 4), std::vector<float>(640 * 480)};
         glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, image.colour.data());
         glReadPixels(0, 0, 640, 480, GL_DEPTH_COMPONENT, GL_FLOAT, image.depth.data());

@@ -1,4 +1,4 @@
-#include "sim/PartBatch.h"
+#include "view/PartBatch.h"
 
 #include <GL/gl.h>
 
@@ -10,14 +10,22 @@
 #include <memory>
 #include <utility>
 
+#include "view/GLRenderer.h"
+
 namespace zelmor {
 
 namespace {
 
-// The shared batches by what they are made from. A program has one per kind of unit; the map is
-// never destroyed, so units drawn at exit still find their batch.
-std::map<std::string, std::unique_ptr<PartBatch>>& registry() {
-    static auto* batches = new std::map<std::string, std::unique_ptr<PartBatch>>;
+// The shared batches by what they are made from, and their handles: a batch's handle is its
+// place in the list, plus one. A program has one per kind of unit; neither is ever destroyed,
+// so units drawn at exit still find their batch.
+struct Registry {
+    std::map<std::string, uint32_t> handles;
+    std::vector<std::unique_ptr<PartBatch>> batches;
+};
+
+Registry& registry() {
+    static auto* batches = new Registry;
     return *batches;
 }
 
@@ -76,10 +84,12 @@ struct Placement {
     }
 
     // The default normal (0, 0, 1) turned as the part is.
-    void turnDefaultNormal(std::array<float, 3>& normal) const {
+    std::array<float, 3> defaultNormal() const {
+        std::array<float, 3> normal{};
         for (int row = 0; row < 3; ++row) {
             normal[row] = static_cast<float>(turn[row * 3 + 2]);
         }
+        return normal;
     }
 };
 
@@ -92,16 +102,26 @@ bool sameColour(const Colour& a, const Colour& b) {
 }  // namespace
 
 PartBatch* PartBatch::shared(const Parts& parts) {
+    return &byHandle(sharedHandle(parts));
+}
+
+uint32_t PartBatch::sharedHandle(const Parts& parts) {
     std::vector<Source> sources;
     sources.reserve(parts.size());
     for (const auto& [name, part] : parts) {
         sources.push_back({part.mesh, part.position, part.angles, !part.children.empty()});
     }
-    std::unique_ptr<PartBatch>& batch = registry()[keyOf(sources)];
-    if (!batch) {
-        batch.reset(new PartBatch(std::move(sources)));
+    Registry& batches = registry();
+    uint32_t& handle = batches.handles[keyOf(sources)];
+    if (handle == 0) {
+        batches.batches.emplace_back(new PartBatch(std::move(sources)));
+        handle = static_cast<uint32_t>(batches.batches.size());
     }
-    return batch.get();
+    return handle;
+}
+
+PartBatch& PartBatch::byHandle(uint32_t handle) {
+    return *registry().batches.at(handle - 1);
 }
 
 std::string PartBatch::keyOf(const std::vector<Source>& sources) {
@@ -127,78 +147,101 @@ std::size_t PartBatch::callCount() {
     return calls_.size();
 }
 
+PartBatch::CallKind PartBatch::callKindOf(const Source& source) {
+    const Mesh* mesh = source.mesh;
+    // A part without children and without a mesh it can draw shows nothing.
+    if (!source.hasChildren && (mesh == nullptr || !mesh->indicesInRange())) {
+        return CallKind::NONE;
+    }
+    if (source.hasChildren || verticesPerPrimitive(mesh->primitiveMode()) == 0) {
+        return CallKind::OWN;
+    }
+    // Blended parts must blend over exactly what the parts before them drew.
+    const bool colourArray = mesh->coloursMatch() && mesh->hasVertexColours();
+    return !colourArray && mesh->colour().a != 1.0f ? CallKind::OWN : CallKind::MERGED;
+}
+
 void PartBatch::merge() {
     merged_.clear();
     calls_.clear();
     bool open = false;  // whether the last call is a merged array that may take more parts
     for (uint32_t i = 0; i < sources_.size(); ++i) {
         const Source& source = sources_[i];
-        const Mesh* mesh = source.mesh;
-        // A part without children and without a mesh it can draw shows nothing.
-        if (!source.hasChildren && (mesh == nullptr || !mesh->indicesInRange())) {
-            continue;
-        }
-        const bool colourArray =
-            mesh != nullptr && mesh->coloursMatch() && mesh->hasVertexColours();
-        const uint32_t perPrimitive =
-            mesh != nullptr ? verticesPerPrimitive(mesh->primitiveMode()) : 0;
-        // Blended parts must blend over exactly what the parts before them drew.
-        if (source.hasChildren || perPrimitive == 0 || (!colourArray && mesh->colour().a != 1.0f)) {
+        const CallKind kind = callKindOf(source);
+        if (kind == CallKind::OWN) {
             calls_.push_back({i, -1});
             open = false;
+        }
+        if (kind != CallKind::MERGED) {
             continue;
         }
+        const Mesh& mesh = *source.mesh;
         // What GL would leave of a last, incomplete primitive is left out here too.
-        const uint32_t indexCount = mesh->indexCount() - mesh->indexCount() % perPrimitive;
+        const uint32_t perPrimitive = verticesPerPrimitive(mesh.primitiveMode());
+        const uint32_t indexCount = mesh.indexCount() - mesh.indexCount() % perPrimitive;
         if (indexCount == 0) {
             continue;
         }
-        const Placement placement(source.position, source.angles);
-        std::array<float, 3> normal{};
-        placement.turnDefaultNormal(normal);
-        Merged* into = open ? &merged_.back() : nullptr;
-        const bool fits = into != nullptr && into->mode == mesh->primitiveMode() &&
-                          into->colourArray == colourArray &&
-                          (colourArray || sameColour(into->colour, mesh->colour())) &&
-                          into->vertices.size() / 3 + mesh->vertexCount() <= INT32_MAX / 4 &&
-                          into->indices.size() + indexCount <= INT32_MAX / 4;
-        if (!fits) {
-            merged_.push_back({});
-            into = &merged_.back();
-            into->colour = mesh->colour();
-            into->normal = normal;
-            into->mode = mesh->primitiveMode();
-            into->colourArray = colourArray;
-            calls_.push_back({i, static_cast<int32_t>(merged_.size() - 1)});
-            open = true;
+        const std::array<float, 3> normal =
+            Placement(source.position, source.angles).defaultNormal();
+        append(arrayFor(i, mesh, normal, indexCount, open), source, indexCount);
+        open = true;
+    }
+}
+
+PartBatch::Merged& PartBatch::arrayFor(uint32_t part, const Mesh& mesh,
+                                       const std::array<float, 3>& normal, uint32_t indexCount,
+                                       bool open) {
+    const bool colourArray = mesh.coloursMatch() && mesh.hasVertexColours();
+    if (open) {
+        Merged& last = merged_.back();
+        const bool fits = last.mode == mesh.primitiveMode() && last.colourArray == colourArray &&
+                          (colourArray || sameColour(last.colour, mesh.colour())) &&
+                          last.vertices.size() / 3 + mesh.vertexCount() <= INT32_MAX / 4 &&
+                          last.indices.size() + indexCount <= INT32_MAX / 4;
+        if (fits) {
+            return last;
         }
-        const auto base = static_cast<uint32_t>(into->vertices.size() / 3);
-        // A part that faces another way than the array's parts so far gives the array a normal
-        // per vertex, each the one its part had.
-        if (into->normals.empty() && normal != into->normal) {
-            for (uint32_t v = 0; v < base; ++v) {
-                into->normals.insert(into->normals.end(), into->normal.begin(), into->normal.end());
-            }
+    }
+    Merged& fresh = merged_.emplace_back();
+    fresh.colour = mesh.colour();
+    fresh.normal = normal;
+    fresh.mode = mesh.primitiveMode();
+    fresh.colourArray = colourArray;
+    calls_.push_back({part, static_cast<int32_t>(merged_.size() - 1)});
+    return fresh;
+}
+
+void PartBatch::append(Merged& into, const Source& source, uint32_t indexCount) {
+    const Mesh& mesh = *source.mesh;
+    const Placement placement(source.position, source.angles);
+    const std::array<float, 3> normal = placement.defaultNormal();
+    const auto base = static_cast<uint32_t>(into.vertices.size() / 3);
+    // A part that faces another way than the array's parts so far gives the array a normal per
+    // vertex, each the one its part had.
+    if (into.normals.empty() && normal != into.normal) {
+        for (uint32_t v = 0; v < base; ++v) {
+            into.normals.insert(into.normals.end(), into.normal.begin(), into.normal.end());
         }
-        const float* vertices = mesh->vertices().data();
-        for (uint32_t v = 0; v < mesh->vertexCount(); ++v) {
-            placement.apply(vertices + 3 * v, into->vertices);
-            if (!into->normals.empty()) {
-                into->normals.insert(into->normals.end(), normal.begin(), normal.end());
-            }
+    }
+    const float* vertices = mesh.vertices().data();
+    for (uint32_t v = 0; v < mesh.vertexCount(); ++v) {
+        placement.apply(vertices + 3 * v, into.vertices);
+        if (!into.normals.empty()) {
+            into.normals.insert(into.normals.end(), normal.begin(), normal.end());
         }
-        if (colourArray) {
-            into->colours.insert(into->colours.end(), mesh->vertexColours().begin(),
-                                 mesh->vertexColours().end());
-        }
-        const uint32_t* indices = mesh->indices().data();
-        for (uint32_t k = 0; k < indexCount; ++k) {
-            into->indices.push_back(base + indices[k]);
-        }
-        if (into->mode == GL_TRIANGLES) {
-            into->culling.addPart(into->vertices.data() + 3 * std::size_t(base),
-                                  mesh->vertexCount(), indices, indexCount, base);
-        }
+    }
+    if (into.colourArray) {
+        into.colours.insert(into.colours.end(), mesh.vertexColours().begin(),
+                            mesh.vertexColours().end());
+    }
+    const uint32_t* indices = mesh.indices().data();
+    for (uint32_t k = 0; k < indexCount; ++k) {
+        into.indices.push_back(base + indices[k]);
+    }
+    if (into.mode == GL_TRIANGLES) {
+        into.culling.addPart(into.vertices.data() + 3 * std::size_t(base), mesh.vertexCount(),
+                             indices, indexCount, base);
     }
 }
 
@@ -211,39 +254,39 @@ PartBatch* PartBatch::withMarker(const Mesh* marker) {
     return marked_.get();
 }
 
-void PartBatch::draw(const Parts& parts) {
+void PartBatch::draw(const Parts& parts, GLRenderer& renderer) {
     refresh();
     auto part = parts.begin();
     uint32_t at = 0;
     for (const Call& call : calls_) {
         if (call.merged >= 0) {
-            drawMerged(merged_[static_cast<std::size_t>(call.merged)]);
+            drawMerged(merged_[static_cast<std::size_t>(call.merged)], renderer.state());
             continue;
         }
         if (call.part >= parts.size()) {
             // The selection marker, after the parts.
             glPushMatrix();
-            sources_[call.part].mesh->draw();
+            renderer.drawMesh(*sources_[call.part].mesh);
             glPopMatrix();
             continue;
         }
         std::advance(part, call.part - at);
         at = call.part;
         glPushMatrix();
-        part->second.draw();
+        renderer.drawObject(part->second);
         glPopMatrix();
     }
 }
 
-const std::vector<uint32_t>& PartBatch::indicesToDraw(const Merged& merged) {
+const std::vector<uint32_t>& PartBatch::indicesToDraw(const Merged& merged, GLState& state) {
     if (merged.mode == GL_POINTS || merged.mode == GL_LINES) {
         return merged.indices;  // never culled
     }
     if (merged.mode != GL_TRIANGLES) {
-        Mesh::cullBackFaces(false);
+        state.cullBackFaces(false);
         return merged.indices;
     }
-    Mesh::cullBackFaces(true);
+    state.cullBackFaces(true);
     std::array<float, 16> modelview{};
     std::array<float, 16> projection{};
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview.data());
@@ -252,7 +295,7 @@ const std::vector<uint32_t>& PartBatch::indicesToDraw(const Merged& merged) {
                                                           : merged.culling.bothWays();
 }
 
-void PartBatch::drawMerged(const Merged& merged) {
+void PartBatch::drawMerged(const Merged& merged, GLState& state) {
     glColor4f(merged.colour.r, merged.colour.g, merged.colour.b, merged.colour.a);
     if (merged.colourArray) {
         glEnableClientState(GL_COLOR_ARRAY);
@@ -267,7 +310,7 @@ void PartBatch::drawMerged(const Merged& merged) {
         glNormal3f(merged.normal[0], merged.normal[1], merged.normal[2]);
     }
     glVertexPointer(3, GL_FLOAT, 0, merged.vertices.data());
-    const std::vector<uint32_t>& indices = indicesToDraw(merged);
+    const std::vector<uint32_t>& indices = indicesToDraw(merged, state);
     glDrawElements(static_cast<GLenum>(merged.mode), static_cast<GLsizei>(indices.size()),
                    GL_UNSIGNED_INT, indices.data());
     if (merged.colourArray) {
@@ -281,7 +324,7 @@ void PartBatch::drawMerged(const Merged& merged) {
         glNormal3f(DEFAULT_NORMAL[0], DEFAULT_NORMAL[1], DEFAULT_NORMAL[2]);
     }
     // The vertex pointer is no longer any mesh's.
-    Mesh::forgetLastDrawn();
+    state.forgetMesh();
 }
 
 }  // namespace zelmor

@@ -1,4 +1,4 @@
-#include "sim/CullPlan.h"
+#include "view/CullPlan.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,6 +8,7 @@
 #include "tests/support/GlCalls.h"
 #include "tests/support/GlContext.h"
 #include "tests/support/TestFiles.h"
+#include "view/PartBatch.h"
 
 namespace zelmor {
 namespace {
@@ -28,7 +29,7 @@ std::vector<std::vector<double>> argsOf(const std::string& name) {
 // Drawn one by one, the reference for merged parts: child objects, then the parts in name order,
 // each inside its own push and pop.
 TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsChildrenAndPartsInNameOrder) {
-    Unit::mergeParts = false;
+    PartBatch::mergeParts = false;
     Unit unit;
     unit.position = {1, 2, 3};
     unit.angles = {3, 45, 7};
@@ -42,7 +43,7 @@ TEST_F(UnitGL, UnitTurnsXThenZThenHeadingAndDrawsChildrenAndPartsInNameOrder) {
     unit.storePart("turret", turret);
     unit.storePart("body", body);
     unit.draw();
-    Unit::mergeParts = true;
+    PartBatch::mergeParts = true;
     const std::vector<std::string> expected = {
         "glTranslatef", "glRotatef",    "glRotatef",    "glRotatef",    "glPushMatrix",
         "glTranslatef", "glPopMatrix",  "glPushMatrix", "glTranslatef", "glPopMatrix",
@@ -61,7 +62,7 @@ TEST_F(UnitGL, ZeroAnglesIssueNoRotationAndTheSelectedUnitDrawsTheMarker) {
     ModelCache models;
     Unit unit((dir.path() / "none.unit").string(), models, ReadContext{});
     unit.select();
-    Unit::mergeParts = false;
+    PartBatch::mergeParts = false;
     unit.draw();
     // Without a SELECTOR model the marker's push and pop still frame nothing.
     EXPECT_EQ(GlCalls::names(),
@@ -77,7 +78,7 @@ TEST_F(UnitGL, ZeroAnglesIssueNoRotationAndTheSelectedUnitDrawsTheMarker) {
     EXPECT_EQ(names.back(), "glPopMatrix");
     EXPECT_EQ(GlCalls::count("glDrawElements"), 1);
     EXPECT_EQ(GlCalls::count("glRotatef"), 0);
-    Unit::mergeParts = true;
+    PartBatch::mergeParts = true;
     for (const bool selected : {true, false}) {
         selected ? unit.select() : unit.deselect();
         GlCalls::reset();

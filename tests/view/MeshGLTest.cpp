@@ -84,7 +84,7 @@ TEST_F(MeshGLTest, ColoursThatDoNotFitTheVerticesAreIgnored) {
     expectPixel(INSIDE, INSIDE, {0, 0, 255});
     EXPECT_EQ(GlCalls::count("glColorPointer"), 0);
 
-    Mesh::forgetLastDrawn();
+    test::GlContext::get().state().forgetMesh();
     GlCalls::reset();
     triangle({0, 0, 1, 0.5f}, {255, 0, 0, 255}).draw();
     EXPECT_EQ(GlCalls::count("glBlendFunc"), 1);

@@ -1,4 +1,4 @@
-#include "sim/CullPlan.h"
+#include "view/CullPlan.h"
 
 #include <gtest/gtest.h>
 

@@ -6,15 +6,14 @@ namespace zelmor {
 
 namespace {
 
-// Set-1 scan codes; the keypad digits report the same codes as the separate cursor block.
-constexpr int SCAN_HOME = 71;
-constexpr int SCAN_UP = 72;
-constexpr int SCAN_PAGE_UP = 73;
-constexpr int SCAN_LEFT = 75;
-constexpr int SCAN_RIGHT = 77;
-constexpr int SCAN_END = 79;
-constexpr int SCAN_DOWN = 80;
-constexpr int SCAN_PAGE_DOWN = 81;
+using platform::SCAN_DOWN;
+using platform::SCAN_END;
+using platform::SCAN_HOME;
+using platform::SCAN_LEFT;
+using platform::SCAN_PAGE_DOWN;
+using platform::SCAN_PAGE_UP;
+using platform::SCAN_RIGHT;
+using platform::SCAN_UP;
 
 constexpr uint64_t VK_STOP = 'S';
 

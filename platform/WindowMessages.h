@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace zelmor::platform {
 
@@ -32,7 +33,94 @@ constexpr uint64_t MK_RBUTTON = 2;
 constexpr uint64_t MK_SHIFT = 4;
 constexpr uint64_t MK_CONTROL = 8;
 
-constexpr uint64_t VK_ESCAPE = 0x1B;  // letters are their upper-case ASCII codes
+constexpr uint64_t VK_ESCAPE = 0x1B;  // letters and digits are their upper-case ASCII codes
+
+// The keys other than letters and digits that the program or its users may press, one row per
+// key: where it sits (named as browsers name key places), its set-1 scan code (bits 16-22 of
+// the key data), whether it is an extended key (the separate cursor block, as opposed to the
+// keypad) and its virtual key. The keypad gives the navigation keys' codes, as it does with
+// Num Lock off. Each platform finds its keys' rows by place; the input handlers act on the scan
+// codes named below.
+struct KeyRow {
+    std::string_view place;
+    int scanCode;
+    bool extended;
+    uint64_t virtualKey;
+};
+
+// clang-format off
+inline constexpr KeyRow KEY_ROWS[] = {
+    {"Escape",        1,  false, VK_ESCAPE},
+    {"ShiftLeft",     42, false, 0x10},
+    {"ShiftRight",    54, false, 0x10},
+    {"ControlLeft",   29, false, 0x11},
+    {"ControlRight",  29, true,  0x11},
+    {"Space",         57, false, 0x20},
+    {"Enter",         28, false, 0x0D},
+    {"NumpadEnter",   28, true,  0x0D},
+    {"Home",          71, true,  0x24},
+    {"Numpad7",       71, false, 0x24},
+    {"ArrowUp",       72, true,  0x26},
+    {"Numpad8",       72, false, 0x26},
+    {"PageUp",        73, true,  0x21},
+    {"Numpad9",       73, false, 0x21},
+    {"ArrowLeft",     75, true,  0x25},
+    {"Numpad4",       75, false, 0x25},
+    {"Numpad5",       76, false, 0x0C},
+    {"ArrowRight",    77, true,  0x27},
+    {"Numpad6",       77, false, 0x27},
+    {"End",           79, true,  0x23},
+    {"Numpad1",       79, false, 0x23},
+    {"ArrowDown",     80, true,  0x28},
+    {"Numpad2",       80, false, 0x28},
+    {"PageDown",      81, true,  0x22},
+    {"Numpad3",       81, false, 0x22},
+    {"Insert",        82, true,  0x2D},
+    {"Numpad0",       82, false, 0x2D},
+    {"Delete",        83, true,  0x2E},
+    {"NumpadDecimal", 83, false, 0x2E},
+};
+// clang-format on
+
+// The row of the key at place, or null when the program knows no such key.
+constexpr const KeyRow* keyRow(std::string_view place) {
+    for (const KeyRow& row : KEY_ROWS) {
+        if (row.place == place) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
+// The scan codes the camera keys are read by.
+constexpr int SCAN_HOME = keyRow("Home")->scanCode;
+constexpr int SCAN_UP = keyRow("ArrowUp")->scanCode;
+constexpr int SCAN_PAGE_UP = keyRow("PageUp")->scanCode;
+constexpr int SCAN_LEFT = keyRow("ArrowLeft")->scanCode;
+constexpr int SCAN_RIGHT = keyRow("ArrowRight")->scanCode;
+constexpr int SCAN_END = keyRow("End")->scanCode;
+constexpr int SCAN_DOWN = keyRow("ArrowDown")->scanCode;
+constexpr int SCAN_PAGE_DOWN = keyRow("PageDown")->scanCode;
+
+// Set-1 scan codes of the letter keys (by the letter of their place on a US keyboard, 'A' to
+// 'Z') and of the digit row ('0' to '9'); 0 for any other character.
+constexpr int letterScanCode(char letter) {
+    constexpr std::string_view rows[] = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+    constexpr int rowStarts[] = {16, 30, 44};
+    for (int row = 0; row < 3; ++row) {
+        const auto at = rows[row].find(letter);
+        if (at != std::string_view::npos) {
+            return rowStarts[row] + static_cast<int>(at);
+        }
+    }
+    return 0;
+}
+constexpr int digitScanCode(char digit) {
+    if (digit < '0' || digit > '9') {
+        return 0;
+    }
+    return digit == '0' ? 11 : digit - '0' + 1;
+}
 
 // The window procedure: handles one message for one window and returns its result.
 using WindowProcedure = int64_t (*)(Window* window, uint32_t message, uint64_t wParam,

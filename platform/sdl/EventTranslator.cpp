@@ -4,89 +4,65 @@
 
 namespace zelmor::platform {
 
-int EventTranslator::setOneScanCode(SDL_Scancode code) {
-    switch (code) {
-        case SDL_SCANCODE_ESCAPE:
-            return 1;
-        case SDL_SCANCODE_LSHIFT:
-            return 42;
-        case SDL_SCANCODE_RSHIFT:
-            return 54;
-        case SDL_SCANCODE_LCTRL:
-        case SDL_SCANCODE_RCTRL:
-            return 29;
-        case SDL_SCANCODE_SPACE:
-            return 57;
-        case SDL_SCANCODE_RETURN:
-        case SDL_SCANCODE_KP_ENTER:
-            return 28;
-        case SDL_SCANCODE_S:
-            return 31;
-        case SDL_SCANCODE_HOME:
-        case SDL_SCANCODE_KP_7:
-            return 71;
-        case SDL_SCANCODE_UP:
-        case SDL_SCANCODE_KP_8:
-            return 72;
-        case SDL_SCANCODE_PAGEUP:
-        case SDL_SCANCODE_KP_9:
-            return 73;
-        case SDL_SCANCODE_LEFT:
-        case SDL_SCANCODE_KP_4:
-            return 75;
-        case SDL_SCANCODE_KP_5:
-            return 76;
-        case SDL_SCANCODE_RIGHT:
-        case SDL_SCANCODE_KP_6:
-            return 77;
-        case SDL_SCANCODE_END:
-        case SDL_SCANCODE_KP_1:
-            return 79;
-        case SDL_SCANCODE_DOWN:
-        case SDL_SCANCODE_KP_2:
-            return 80;
-        case SDL_SCANCODE_PAGEDOWN:
-        case SDL_SCANCODE_KP_3:
-            return 81;
-        case SDL_SCANCODE_INSERT:
-        case SDL_SCANCODE_KP_0:
-            return 82;
-        case SDL_SCANCODE_DELETE:
-        case SDL_SCANCODE_KP_PERIOD:
-            return 83;
-        default:
-            break;
-    }
-    // The letter rows of set 1, in scan code order.
-    static constexpr SDL_Scancode rows[] = {
-        SDL_SCANCODE_Q, SDL_SCANCODE_W, SDL_SCANCODE_E, SDL_SCANCODE_R, SDL_SCANCODE_T,
-        SDL_SCANCODE_Y, SDL_SCANCODE_U, SDL_SCANCODE_I, SDL_SCANCODE_O, SDL_SCANCODE_P};
-    for (int i = 0; i < 10; ++i) {
-        if (rows[i] == code) {
-            return 16 + i;
+namespace {
+
+struct SdlPlace {
+    SDL_Scancode code;
+    std::string_view place;  // the key's row in KEY_ROWS
+};
+
+// The keys of KEY_ROWS as SDL knows them.
+constexpr SdlPlace SDL_PLACES[] = {
+    {SDL_SCANCODE_ESCAPE, "Escape"},       {SDL_SCANCODE_LSHIFT, "ShiftLeft"},
+    {SDL_SCANCODE_RSHIFT, "ShiftRight"},   {SDL_SCANCODE_LCTRL, "ControlLeft"},
+    {SDL_SCANCODE_RCTRL, "ControlRight"},  {SDL_SCANCODE_SPACE, "Space"},
+    {SDL_SCANCODE_RETURN, "Enter"},        {SDL_SCANCODE_KP_ENTER, "NumpadEnter"},
+    {SDL_SCANCODE_HOME, "Home"},           {SDL_SCANCODE_KP_7, "Numpad7"},
+    {SDL_SCANCODE_UP, "ArrowUp"},          {SDL_SCANCODE_KP_8, "Numpad8"},
+    {SDL_SCANCODE_PAGEUP, "PageUp"},       {SDL_SCANCODE_KP_9, "Numpad9"},
+    {SDL_SCANCODE_LEFT, "ArrowLeft"},      {SDL_SCANCODE_KP_4, "Numpad4"},
+    {SDL_SCANCODE_KP_5, "Numpad5"},        {SDL_SCANCODE_RIGHT, "ArrowRight"},
+    {SDL_SCANCODE_KP_6, "Numpad6"},        {SDL_SCANCODE_END, "End"},
+    {SDL_SCANCODE_KP_1, "Numpad1"},        {SDL_SCANCODE_DOWN, "ArrowDown"},
+    {SDL_SCANCODE_KP_2, "Numpad2"},        {SDL_SCANCODE_PAGEDOWN, "PageDown"},
+    {SDL_SCANCODE_KP_3, "Numpad3"},        {SDL_SCANCODE_INSERT, "Insert"},
+    {SDL_SCANCODE_KP_0, "Numpad0"},        {SDL_SCANCODE_DELETE, "Delete"},
+    {SDL_SCANCODE_KP_PERIOD, "NumpadDecimal"},
+};
+
+const KeyRow* rowOf(SDL_Scancode code) {
+    for (const SdlPlace& place : SDL_PLACES) {
+        if (place.code == code) {
+            return keyRow(place.place);
         }
     }
-    return 0;
+    return nullptr;
+}
+
+// The letter or digit printed on the key at this place on a US keyboard, or 0.
+char characterOfPlace(SDL_Scancode code) {
+    if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
+        return static_cast<char>('A' + (code - SDL_SCANCODE_A));
+    }
+    if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) {
+        return static_cast<char>('1' + (code - SDL_SCANCODE_1));
+    }
+    return code == SDL_SCANCODE_0 ? '0' : 0;
+}
+
+}  // namespace
+
+int EventTranslator::setOneScanCode(SDL_Scancode code) {
+    if (const KeyRow* row = rowOf(code)) {
+        return row->scanCode;
+    }
+    const char character = characterOfPlace(code);
+    return character >= 'A' ? letterScanCode(character) : digitScanCode(character);
 }
 
 bool EventTranslator::isExtendedKey(SDL_Scancode code) {
-    switch (code) {
-        case SDL_SCANCODE_HOME:
-        case SDL_SCANCODE_UP:
-        case SDL_SCANCODE_PAGEUP:
-        case SDL_SCANCODE_LEFT:
-        case SDL_SCANCODE_RIGHT:
-        case SDL_SCANCODE_END:
-        case SDL_SCANCODE_DOWN:
-        case SDL_SCANCODE_PAGEDOWN:
-        case SDL_SCANCODE_INSERT:
-        case SDL_SCANCODE_DELETE:
-        case SDL_SCANCODE_RCTRL:
-        case SDL_SCANCODE_KP_ENTER:
-            return true;
-        default:
-            return false;
-    }
+    const KeyRow* row = rowOf(code);
+    return row != nullptr && row->extended;
 }
 
 uint64_t EventTranslator::virtualKey(SDL_Scancode code, SDL_Keycode character, bool numLock) {
@@ -101,58 +77,18 @@ uint64_t EventTranslator::virtualKey(SDL_Scancode code, SDL_Keycode character, b
     // known) keeps the letter of its place; the digit row keeps its digits on layouts that put
     // symbols there unshifted.
     const bool ascii = character > 0 && character < 0x80;
-    if (!ascii && code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
-        return 'A' + (code - SDL_SCANCODE_A);
-    }
-    if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) {
-        return '1' + (code - SDL_SCANCODE_1);
+    const char place = characterOfPlace(code);
+    if (place >= 'A' ? !ascii : place != 0) {
+        return static_cast<uint64_t>(place);
     }
     if (numLock && code >= SDL_SCANCODE_KP_1 && code <= SDL_SCANCODE_KP_9) {
         return 0x61 + (code - SDL_SCANCODE_KP_1);  // VK_NUMPAD1..9
     }
-    switch (code) {
-        case SDL_SCANCODE_0:
-            return '0';
-        case SDL_SCANCODE_ESCAPE:
-            return VK_ESCAPE;
-        case SDL_SCANCODE_RETURN:
-        case SDL_SCANCODE_KP_ENTER:
-            return 0x0D;
-        case SDL_SCANCODE_SPACE:
-            return 0x20;
-        case SDL_SCANCODE_LSHIFT:
-        case SDL_SCANCODE_RSHIFT:
-            return 0x10;
-        case SDL_SCANCODE_LCTRL:
-        case SDL_SCANCODE_RCTRL:
-            return 0x11;
-        case SDL_SCANCODE_PAGEUP:
-        case SDL_SCANCODE_KP_9:
-            return 0x21;
-        case SDL_SCANCODE_PAGEDOWN:
-        case SDL_SCANCODE_KP_3:
-            return 0x22;
-        case SDL_SCANCODE_END:
-        case SDL_SCANCODE_KP_1:
-            return 0x23;
-        case SDL_SCANCODE_HOME:
-        case SDL_SCANCODE_KP_7:
-            return 0x24;
-        case SDL_SCANCODE_LEFT:
-        case SDL_SCANCODE_KP_4:
-            return 0x25;
-        case SDL_SCANCODE_UP:
-        case SDL_SCANCODE_KP_8:
-            return 0x26;
-        case SDL_SCANCODE_RIGHT:
-        case SDL_SCANCODE_KP_6:
-            return 0x27;
-        case SDL_SCANCODE_DOWN:
-        case SDL_SCANCODE_KP_2:
-            return 0x28;
-        default:
-            return 0;
+    if (numLock && code == SDL_SCANCODE_KP_0) {
+        return 0x60;  // VK_NUMPAD0
     }
+    const KeyRow* row = rowOf(code);
+    return row != nullptr ? row->virtualKey : 0;
 }
 
 uint64_t EventTranslator::keyState() const {

@@ -81,11 +81,11 @@ TEST(EventTranslator, LettersAndDigitsFollowTheLayoutsCharacter) {
     };
     const Case cases[] = {
         {SDL_SCANCODE_SEMICOLON, 's', 'S', 0},  // the key marked S on Dvorak
-        {SDL_SCANCODE_D, 's', 'S', 0},          // ... and on Colemak
+        {SDL_SCANCODE_D, 's', 'S', 32},         // ... and on Colemak
         {SDL_SCANCODE_S, 'o', 'O', 31},         // Dvorak's O where US has S
         {SDL_SCANCODE_S, 0x44B, 'S', 31},       // a layout without Latin letters
-        {SDL_SCANCODE_1, '&', '1', 0},          // symbols on the digit row
-        {SDL_SCANCODE_2, 0xE9, '2', 0},        {SDL_SCANCODE_Q, '7', '7', 16},
+        {SDL_SCANCODE_1, '&', '1', 2},          // symbols on the digit row
+        {SDL_SCANCODE_2, 0xE9, '2', 3},        {SDL_SCANCODE_Q, '7', '7', 16},
     };
     EventTranslator translator;
     for (const Case& c : cases) {

@@ -13,8 +13,6 @@ namespace zelmor::platform {
 // names, so each failure can be told apart.
 class Window {
 public:
-    enum class Failure { None, RegisterClass, CreateWindow, ChoosePixelFormat, SetPixelFormat };
-
     ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;

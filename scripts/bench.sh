@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build-perf}
 
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DZELMOR_BENCH=ON >/dev/null
+cmake --preset bench -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j2 --target zelmor_bench zelmor >/dev/null
 
 work=$(mktemp -d)

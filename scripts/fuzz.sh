@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the reader fuzz targets (clang-14, libFuzzer, AddressSanitizer and
+# Builds the reader fuzz targets (the fuzz preset: clang-14, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) into build-fuzz and runs each for the given number of seconds
 # (default 60) on a copy of its seed corpus under fuzz/corpus. Fails on any finding; the input
 # that caused it is kept under build-fuzz/findings.
@@ -11,8 +11,8 @@ build=$root/build-fuzz
 targets=(ModelFile ModelList UnitFile SceneFile)
 
 echo "fuzz: building the targets into $build"
-CC=clang-14 CXX=clang++-14 cmake -S fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 >/dev/null
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -23,7 +23,7 @@ for target in "${targets[@]}"; do
     log=$work/$target.log
     echo "fuzz_$target: running for $seconds s"
     # The readers open nothing on disk, but run in the scratch folder all the same.
-    if (cd "$work" && "$build/fuzz_$target" -max_len=4096 -timeout=5 -rss_limit_mb=2048 \
+    if (cd "$work" && "$build/fuzz/fuzz_$target" -max_len=4096 -timeout=5 -rss_limit_mb=2048 \
             -max_total_time="$seconds" -print_final_stats=1 \
             -artifact_prefix="$build/findings/$target-" "$work/$target" >"$log" 2>&1); then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")

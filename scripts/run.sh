@@ -8,7 +8,7 @@ root=$(pwd)
 scripts/install-deps.sh
 # The program and its scene checker (seconds more); the tests and benchmarks are built by
 # scripts/test.sh.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset default >/dev/null
 cmake --build build -j"$(nproc)" --target zelmor zelmor-check
 
 if [[ -n "${DISPLAY:-}" ]]; then

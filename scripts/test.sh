@@ -27,8 +27,7 @@ scripts/soak.sh 60
 # The sanitizer build stops at the first finding (-fno-sanitize-recover). GCC's UBSan leaves
 # float-to-integer overflow out of "undefined", so it is asked for by name; its uninitialised
 # warnings are unreliable under ASan and only add noise here.
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMOR_SANITIZE=ON -DZELMOR_BENCH=OFF \
-    "-DCMAKE_CXX_FLAGS=-fsanitize=float-cast-overflow -Wno-maybe-uninitialized" >/dev/null
+cmake --preset asan >/dev/null
 step "building the sanitizer suites into build-asan/"
 cmake --build build-asan -j2 --target zelmor zelmor_tests zelmor_gl_tests
 (

@@ -30,7 +30,7 @@ fi
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 targets=(zelmor)
 $check && targets+=(zelmor_sim_tests)
-emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --preset web >/dev/null
 cmake --build build-web -j"$(nproc)" --target "${targets[@]}"
 
 rm -rf out/zelmor-web

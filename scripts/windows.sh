@@ -17,12 +17,9 @@ fail() {
 scripts/install-deps.sh windows
 
 step "building into build-win/"
-# The optimisation of the Linux build without its debug information, which would only slow
-# the build and the link of these static programs.
-cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG" \
-    "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG" -DZELMOR_GTEST_SOURCE=/usr/src/googletest \
-    -DZELMOR_BENCH=OFF >/dev/null
+# The windows preset: the optimisation of the Linux build without its debug information, which
+# would only slow the build and the link of these static programs.
+cmake --preset windows >/dev/null
 cmake --build build-win -j2 --target zelmor zelmor-check zelmor_tests zelmor_gl_tests
 
 # A prefix of our own, made once, without the installer dialogs of Mono and Gecko.

@@ -6,7 +6,7 @@
 #
 # Environment: ZELMOR (the program, default build/zelmor), SECONDS_EACH (default 10).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 program=$(realpath -m "${ZELMOR:-build/zelmor}")
 span=${SECONDS_EACH:-10}
 [[ -x "$program" ]] || { echo "idle_cpu: no program at $program" >&2; exit 2; }

@@ -6,7 +6,7 @@
 #
 # Environment: ZELMOR (the program, default build/zelmor), MOVES, PAUSE.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 program=$(realpath -m "${ZELMOR:-build/zelmor}")
 moves=${MOVES:-1000}
 pause=${PAUSE:-0.0016}

@@ -12,7 +12,7 @@ public:
     // GL_MAX_VIEWPORT_DIMS of Mesa's software drivers; larger sizes are cut down to it.
     static constexpr int MAX_SIZE = 16384;
 
-    // A new context's viewport: all zero.
+    // All zero until the first resize.
     Viewport() = default;
 
     // The viewport glViewport(0, 0, width, height) leaves. A negative size is an error that

@@ -1,7 +1,10 @@
 // The view arithmetic without GL: the model-view, projection, viewport, frustum planes and
 // unprojection over the seeded cases of ViewMathGLTest, pinned by a hash per quantity. On Linux
 // the GL test proves these values equal to Mesa's and GLU's; the pins then hold the Windows build
-// (under wine) and the browser build (under Node) to the same bits.
+// (under wine) and the browser build (under Node) to the same bits. The projection's pin (and so
+// the frustum's and the unprojection's) needs the lens's sine and cosine to carry Linux's bits:
+// MinGW's C library does not give them (it loses bits near multiples of pi / 2 and for huge
+// angles), which is why the view must not take them from the platform.
 #include "geometry/Matrix4.h"
 
 #include <gtest/gtest.h>

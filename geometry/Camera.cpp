@@ -40,6 +40,10 @@ Vector3 Camera::upVector() const {
     return {0.0f, 1.0f, 0.0f};
 }
 
+Matrix4 Camera::viewMatrix() const {
+    return Matrix4::lookAt(position_, position_ + lookOffset_, upVector());
+}
+
 void Camera::apply() {
     if (!changed_) {
         return;

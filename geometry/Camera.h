@@ -1,6 +1,7 @@
 #pragma once
 
 #include "geometry/Frustum.h"
+#include "geometry/Matrix4.h"
 #include "geometry/Vector3.h"
 
 namespace zelmor {
@@ -25,6 +26,8 @@ public:
 
     // (0, 1, 0), or (1, 0, 0) when the eye looks straight up or down (equal x and z exactly).
     Vector3 upVector() const;
+    // The model-view that apply() builds, computed without GL.
+    Matrix4 viewMatrix() const;
     // When changed: loads identity, gluLookAt(eye, eye + lookOffset, up), extracts the frustum
     // and clears the changed flag. Otherwise makes no GL call.
     void apply();

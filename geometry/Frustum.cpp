@@ -79,6 +79,10 @@ void Frustum::extractFrom(const float projection[16], const float modelview[16])
     }
 }
 
+void Frustum::extractFrom(const Matrix4& projection, const Matrix4& modelview) {
+    extractFrom(projection.values().data(), modelview.values().data());
+}
+
 bool Frustum::isInFrustum(const Vector3& p) const {
     // A point that is not finite lies in no view. NaN would otherwise pass every plane, since
     // no comparison with it is true, and an infinite one can make a plane's value NaN.

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "geometry/Matrix4.h"
 #include "geometry/Vector3.h"
 
 namespace zelmor {
@@ -26,6 +27,7 @@ public:
     void extractFrustum();
     // The same from two column-major matrices, without GL.
     void extractFrom(const float projection[16], const float modelview[16]);
+    void extractFrom(const Matrix4& projection, const Matrix4& modelview);
     // Point-in-pyramid test on the four side planes; near and far are not consulted and a point
     // on a plane is inside. A point with a coordinate that is not finite is outside.
     bool isInFrustum(const Vector3& p) const;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "geometry/Matrix4.h"
 #include "platform/WindowMessages.h"
 #include "tests/support/ViewMath.h"
 
@@ -27,8 +30,9 @@ protected:
     void SetUp() override {
         world.camera.setPosition(EYE);
         world.camera.setLookOffset(LOOK);
-        picker.setModelview(test::lookAtMatrix(EYE, EYE + LOOK, {0.0f, 1.0f, 0.0f}));
-        picker.setProjection(test::perspectiveMatrix(60.0, double(WIDTH) / HEIGHT, 0.1, 100.0));
+        picker.setModelview(Matrix4::lookAt(EYE, EYE + LOOK, {0.0f, 1.0f, 0.0f}).toDoubles());
+        picker.setProjection(
+            Matrix4::perspective(60.0, double(WIDTH) / HEIGHT, 0.1, 100.0).toDoubles());
         picker.setViewport({0, 0, WIDTH, HEIGHT});
         picker.setCamera(&world.camera);
         state.viewWidth = WIDTH;

@@ -4,15 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <cmath>
 #include <limits>
 
 #include "geometry/Frustum.h"
+#include "geometry/Matrix4.h"
 #include "scene/ModelCache.h"
 #include "scene/World.h"
 #include "sim/SelectionBox.h"
 #include "sim/Unit.h"
-#include "tests/support/ViewMath.h"
 
 namespace zelmor {
 namespace {
@@ -23,16 +23,9 @@ constexpr float FAR = 3.0e38f;
 
 // The program's start view: the eye at (0, 20, -30) looking at the origin, 60 degrees, 4:3.
 Frustum startView() {
-    const test::Matrix4 view = test::lookAtMatrix({0, 20, -30}, {0, 0, 0}, {0, 1, 0});
-    const test::Matrix4 lens = test::perspectiveMatrix(60.0, 640.0 / 480.0, 0.1, 100.0);
-    std::array<float, 16> modelview{};
-    std::array<float, 16> projection{};
-    for (int i = 0; i < 16; ++i) {
-        modelview[i] = static_cast<float>(view[i]);
-        projection[i] = static_cast<float>(lens[i]);
-    }
     Frustum frustum;
-    frustum.extractFrom(projection.data(), modelview.data());
+    frustum.extractFrom(Matrix4::perspective(60.0, 640.0 / 480.0, 0.1, 100.0),
+                        Matrix4::lookAt({0, 20, -30}, {0, 0, 0}, {0, 1, 0}));
     return frustum;
 }
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cmath>
 
-#include "tests/support/ViewMath.h"
+#include "geometry/Matrix4.h"
 
 namespace zelmor {
 namespace {
@@ -22,8 +22,8 @@ struct Scene {
     Scene(const Vector3& eye, const Vector3& lookOffset) {
         camera.setPosition(eye);
         camera.setLookOffset(lookOffset);
-        picker.setModelview(test::lookAtMatrix(eye, eye + lookOffset, camera.upVector()));
-        picker.setProjection(test::perspectiveMatrix(60, 640.0 / 480.0, 0.1, 100));
+        picker.setModelview(camera.viewMatrix().toDoubles());
+        picker.setProjection(Matrix4::perspective(60, 640.0 / 480.0, 0.1, 100).toDoubles());
         picker.setViewport(VIEWPORT);
         picker.setCamera(&camera);
     }
@@ -97,10 +97,10 @@ TEST(GroundPicker, UnusableMatricesKeepTheCachedResult) {
     Scene scene({0, 10, 10}, {0, -10, -10});
     const Vector3 good = scene.picker.unproject(320, 240);
     // A singular projection cannot be inverted.
-    scene.picker.setProjection(test::Matrix4{});
+    scene.picker.setProjection(std::array<double, 16>{});
     EXPECT_EQ(scene.picker.unproject(10, 10), good);
     // An empty viewport turns the window point into infinities.
-    scene.picker.setProjection(test::perspectiveMatrix(60, 640.0 / 480.0, 0.1, 100));
+    scene.picker.setProjection(Matrix4::perspective(60, 640.0 / 480.0, 0.1, 100).toDoubles());
     scene.picker.setViewport({0, 0, 0, 0});
     const Vector3 kept = scene.picker.unproject(20, 20);
     EXPECT_EQ(kept, good);

@@ -1,8 +1,5 @@
 #include "geometry/Camera.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 namespace zelmor {
 
 void Camera::setPosition(const Vector3& position) {
@@ -48,13 +45,9 @@ void Camera::apply() {
     if (!changed_) {
         return;
     }
-    glLoadIdentity();
-    const Vector3 centre = position_ + lookOffset_;
-    const Vector3 up = upVector();
-    gluLookAt(position_.x, position_.y, position_.z, centre.x, centre.y, centre.z, up.x, up.y,
-              up.z);
-    // The modelview now holds the pure view, so the planes come out in world coordinates.
-    frustum_.extractFrustum();
+    view_ = viewMatrix();
+    // The model-view holds the pure view, so the planes come out in world coordinates.
+    extractFrustum();
     changed_ = false;
 }
 

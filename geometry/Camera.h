@@ -8,7 +8,9 @@ namespace zelmor {
 
 // The viewer: eye position, look offset (eye to the point looked at, not normalised) and the
 // lens handed to gluPerspective. Every setter marks the camera changed, even with the same
-// value; apply() rebuilds the GL view and the frustum only when it is changed.
+// value; apply() rebuilds the view and the frustum only when it is changed. The view and the
+// frustum are values computed here, the same bits on every platform, as glLoadIdentity and
+// gluLookAt build the model-view on Mesa; the view hands GL the same calls for drawing.
 class Camera {
 public:
     float fieldOfView() const { return fieldOfView_; }  // degrees, vertical
@@ -26,12 +28,20 @@ public:
 
     // (0, 1, 0), or (1, 0, 0) when the eye looks straight up or down (equal x and z exactly).
     Vector3 upVector() const;
-    // The model-view that apply() builds, computed without GL.
+    // The model-view that glLoadIdentity and gluLookAt(eye, eye + lookOffset, up) build now.
     Matrix4 viewMatrix() const;
-    // When changed: loads identity, gluLookAt(eye, eye + lookOffset, up), extracts the frustum
-    // and clears the changed flag. Otherwise makes no GL call.
+    // When changed: the view rebuilt from the fields, the frustum extracted from it and the
+    // projection, and the changed flag cleared. Otherwise nothing changes.
     void apply();
-    void extractFrustum() { frustum_.extractFrustum(); }
+    // The model-view of the last apply (the identity before the first), which GL holds while
+    // the frame draws.
+    const Matrix4& appliedView() const { return view_; }
+    // The projection the view built from this lens and the window's shape (the identity until
+    // then). The frustum takes it at the next apply: a new projection alone moves no plane.
+    void setProjection(const Matrix4& projection) { projection_ = projection; }
+    const Matrix4& projection() const { return projection_; }
+    // The planes of the applied view through the projection, in world coordinates.
+    void extractFrustum() { frustum_.extractFrom(projection_, view_); }
     bool isInFrustum(const Vector3& point) const { return frustum_.isInFrustum(point); }
     const Frustum& frustum() const { return frustum_; }
 
@@ -43,6 +53,8 @@ private:
     Vector3 lookOffset_;
     bool changed_ = true;
     Frustum frustum_;
+    Matrix4 view_;
+    Matrix4 projection_;
 };
 
 }  // namespace zelmor

@@ -1,7 +1,5 @@
 #include "geometry/Frustum.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 
 namespace zelmor {
@@ -42,14 +40,6 @@ void normalise(Plane& p) {
 }
 
 }  // namespace
-
-void Frustum::extractFrustum() {
-    float projection[16];
-    float modelview[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    extractFrom(projection, modelview);
-}
 
 void Frustum::extractFrom(const float projection[16], const float modelview[16]) {
     const float* p = projection;

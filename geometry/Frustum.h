@@ -23,11 +23,11 @@ class Frustum {
 public:
     enum PlaneIndex { RIGHT = 0, LEFT, BOTTOM, TOP, FAR, NEAR };
 
-    // Reads the current GL projection and model-view matrices (call right after gluLookAt).
-    void extractFrustum();
-    // The same from two column-major matrices, without GL.
-    void extractFrom(const float projection[16], const float modelview[16]);
+    // The planes of projection * modelview; in world coordinates when the model-view holds only
+    // the view.
     void extractFrom(const Matrix4& projection, const Matrix4& modelview);
+    // The same from two column-major float matrices, as GL reads them back.
+    void extractFrom(const float projection[16], const float modelview[16]);
     // Point-in-pyramid test on the four side planes; near and far are not consulted and a point
     // on a plane is inside. A point with a coordinate that is not finite is outside.
     bool isInFrustum(const Vector3& p) const;

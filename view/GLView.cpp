@@ -61,8 +61,7 @@ platform::Window* GLView::createWindow(const std::string& title, int x, int y, i
     if (!makeCurrent()) {
         return fail("SetPixelFormat() failed:  Cannot set format specified.");
     }
-    width_ = width;
-    height_ = height;
+    geometry_.resize(width, height);
     setStartState();
     probeExtensions();
     logLine("End OpenGL Init. Window Handle: " + hex8(window_->handle()));
@@ -137,11 +136,8 @@ void GLView::shutdown() {
 
 void GLView::beginFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (camera_ != nullptr) {
-        camera_->apply();
-        std::array<double, 16> modelview{};
-        glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
-        picker_.setModelview(modelview);
+    if (geometry_.beginFrame()) {
+        loadCameraView();
     }
     bool lit = false;
     for (const Light* light : lights_) {
@@ -180,39 +176,39 @@ void GLView::drawOnTop(const SceneObject& object) {
 }
 
 void GLView::resize(int width, int height) {
-    width_ = width;
-    height_ = height;
+    geometry_.resize(width, height);
     glViewport(0, 0, width, height);
-    std::array<int, 4> viewport = picker_.viewport();
-    glGetIntegerv(GL_VIEWPORT, viewport.data());
-    picker_.setViewport(viewport);
     logLine("Resize: " + std::to_string(width) + "x" + std::to_string(height));
-    if (camera_ != nullptr) {
-        rebuildProjection();
+    if (geometry_.camera() != nullptr) {
+        loadProjection();
     }
 }
 
 void GLView::setCamera(Camera& camera) {
-    camera_ = &camera;
-    picker_.setCamera(&camera);
-    rebuildProjection();
+    geometry_.setCamera(camera);
+    loadProjection();
 }
 
-void GLView::rebuildProjection() {
+void GLView::loadProjection() {
     // A minimised window has no height and so no aspect ratio: keep the last projection.
-    if (height_ == 0) {
+    if (geometry_.height() == 0) {
         return;
     }
+    const Camera& camera = *geometry_.camera();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(camera_->fieldOfView(), double(width_) / double(height_), camera_->nearPlane(),
-                   camera_->farPlane());
-    std::array<double, 16> matrix{};
-    glGetDoublev(GL_PROJECTION_MATRIX, matrix.data());
-    picker_.setProjection(matrix);
+    gluPerspective(camera.fieldOfView(), double(geometry_.width()) / double(geometry_.height()),
+                   camera.nearPlane(), camera.farPlane());
     glMatrixMode(GL_MODELVIEW);
-    glGetDoublev(GL_MODELVIEW_MATRIX, matrix.data());
-    picker_.setModelview(matrix);
+}
+
+void GLView::loadCameraView() {
+    const Camera& camera = *geometry_.camera();
+    const Vector3 eye = camera.position();
+    const Vector3 centre = eye + camera.lookOffset();
+    const Vector3 up = camera.upVector();
+    glLoadIdentity();
+    gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, up.x, up.y, up.z);
 }
 
 void GLView::setLight(int slot, const Light* light) {

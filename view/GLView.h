@@ -13,14 +13,16 @@
 #include "scene/SceneObject.h"
 #include "view/GLRenderer.h"
 #include "view/GLState.h"
-#include "view/GroundPicker.h"
 #include "view/Light.h"
+#include "view/ViewGeometry.h"
 
 namespace zelmor {
 
 // The program's one OpenGL window: start-up state and report ("gl.log"), the capability map,
-// frame begin and end, the projection from the camera's lens, and ground picking. While it
-// exists, its renderer draws the scene's objects.
+// frame begin and end, the projection from the camera's lens, and ground picking. Its geometry
+// (size, viewport, projection, the camera's view, picking) is kept as values that are the same
+// on every platform; GL gets the same state through the GL and GLU calls for drawing. While the
+// view exists, its renderer draws the scene's objects.
 class GLView {
 public:
     static constexpr int LIGHT_SLOTS = 8;
@@ -56,13 +58,14 @@ public:
     void resize(int width, int height);
     void setCamera(Camera& camera);
     // The ground point under window point (x, y counted upwards from the bottom edge).
-    Vector3 unproject(int x, int y) { return picker_.unproject(x, y); }
-    GroundPicker& picker() { return picker_; }
+    Vector3 unproject(int x, int y) { return geometry_.unproject(x, y); }
+    GroundPicker& picker() { return geometry_.picker(); }
+    const ViewGeometry& geometry() const { return geometry_; }
     // Fills one of the eight light slots (null empties it); the frame start applies them.
     void setLight(int slot, const Light* light);
 
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int width() const { return geometry_.width(); }
+    int height() const { return geometry_.height(); }
     platform::Window* window() const { return window_.get(); }
     // Extension entry points found at start-up, or null; nothing calls through them yet.
     GlFunction addSwapHintRect() const { return addSwapHintRect_; }
@@ -75,17 +78,17 @@ private:
     platform::Window* fail(const char* message);
     void setStartState();
     void probeExtensions();
-    void rebuildProjection();
+    // GL's projection from the camera's lens, as the geometry has it.
+    void loadProjection();
+    // GL's model-view: the camera's view as glLoadIdentity and gluLookAt build it.
+    void loadCameraView();
     void logLine(const std::string& line);
 
     std::unique_ptr<platform::Window> window_;
     GLState state_;
     GLRenderer renderer_{state_};
     SceneRenderer* previousRenderer_ = nullptr;  // installed again when this view goes
-    int width_ = 0;
-    int height_ = 0;
-    GroundPicker picker_;  // holds the read-back matrices, viewport and camera
-    Camera* camera_ = nullptr;
+    ViewGeometry geometry_;
     std::array<const Light*, LIGHT_SLOTS> lights_{};
     std::ofstream glLog_;
     GlFunction addSwapHintRect_ = nullptr;

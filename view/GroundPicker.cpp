@@ -1,9 +1,8 @@
 #include "view/GroundPicker.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <cmath>
+
+#include "geometry/Unprojection.h"
 
 namespace zelmor {
 
@@ -26,15 +25,13 @@ Vector3 GroundPicker::unproject(int x, int y) {
     cachedX_ = x;
     cachedY_ = y;
 
-    double fx = 0.0;
-    double fy = 0.0;
-    double fz = 0.0;
     // The point on the far clipping plane under the window point.
-    if (gluUnProject(x, y, 1.0, modelview_.data(), projection_.data(), viewport_.data(), &fx, &fy,
-                     &fz) != GL_TRUE) {
+    const Unprojection far = Unprojection::of(x, y, 1.0, modelview_, projection_, viewport_);
+    if (!far.found) {
         return cachedResult_;
     }
-    const Vector3 farPoint{static_cast<float>(fx), static_cast<float>(fy), static_cast<float>(fz)};
+    const Vector3 farPoint{static_cast<float>(far.x), static_cast<float>(far.y),
+                           static_cast<float>(far.z)};
     const Vector3 eye = camera_->position();
     const Vector3 ray = eye - farPoint;
     // A ray parallel to the ground never meets it; keep the last point rather than divide by 0.

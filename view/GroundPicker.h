@@ -8,8 +8,8 @@
 namespace zelmor {
 
 // Turns a window point into the point where the eye ray through it meets the ground y = 0,
-// using copies of the matrices and viewport that the view read back at known moments (not the
-// live GL state). Remembers the last window point and its result.
+// with the matrices and viewport the view holds as values (GL's own, read back, would differ
+// between platforms). Remembers the last window point and its result.
 class GroundPicker {
 public:
     void setCamera(const Camera* camera) { camera_ = camera; }

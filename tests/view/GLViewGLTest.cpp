@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -171,19 +172,31 @@ TEST_F(GLViewTest, ProjectionFollowsTheCameraLensAndAZeroHeightKeepsIt) {
     view->resize(shownWidth, shownHeight);
 }
 
+// GL draws with the view and projection the geometry computed for picking and visibility: the
+// same calls give the same bits.
 TEST_F(GLViewTest, FrameClearsAppliesTheCameraAndKeepsLightingOff) {
     Camera camera;
-    camera.setPosition({0, 20, -30});
-    camera.setLookOffset({0, -20, 30});
+    camera.setPosition({5, 8, 5});
+    camera.setLookOffset({1, -1, 1});
     view->setCamera(camera);
     view->beginFrame();
     EXPECT_EQ(GlCalls::count("glClear"), 1);
-    EXPECT_EQ(GlCalls::count("gluLookAt"), 1);
+    ASSERT_EQ(GlCalls::count("gluLookAt"), 1);
+    EXPECT_EQ(GlCalls::named("gluLookAt")[0].args,
+              (std::vector<double>{5, 8, 5, 6, 7, 6, 0, 1, 0}));
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    std::array<float, 16> gl{};
+    glGetFloatv(GL_MODELVIEW_MATRIX, gl.data());
+    EXPECT_EQ(gl, camera.appliedView().values());
+    glGetFloatv(GL_PROJECTION_MATRIX, gl.data());
+    EXPECT_EQ(gl, camera.projection().values());
     view->endFrame();
     GlCalls::reset();
+    glTranslatef(3, 0, 0);
     view->beginFrame();
     EXPECT_EQ(GlCalls::count("gluLookAt"), 0) << "an unchanged camera is not rebuilt";
+    EXPECT_EQ(GlCalls::count("glLoadIdentity"), 0);
+    glLoadIdentity();
     view->endFrame();
 
     Light light = Light::atPosition({1, 2, 3});

@@ -61,9 +61,11 @@ TEST_F(UnitHazardGL, OddUnitsAreCulledAndTheirDrawHarmsNothing) {
     glMatrixMode(GL_PROJECTION);
     gluPerspective(60.0, 1.0, 0.1, 100.0);
     glMatrixMode(GL_MODELVIEW);
+    world.camera.setProjection(Matrix4::perspective(60.0, 1.0, 0.1, 100.0));
     world.camera.setPosition({0, 20, -30});
     world.camera.setLookOffset({0, -20, 30});
     world.camera.apply();
+    glLoadMatrixf(world.camera.appliedView().values().data());
 
     EXPECT_FALSE(world.isVisible(world.units[0]));
     EXPECT_TRUE(world.isVisible(world.units[1])) << "only the angles are odd";

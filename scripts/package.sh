@@ -17,7 +17,8 @@ scripts/install-deps.sh package
 
 # The package ships the generated data as the generator wrote it, nothing changed by hand.
 if ! changed=$(cd data && grep -v '^#' .generated | sha256sum --check --quiet 2>&1); then
-    fail "data/ differs from what scripts/make_models.py wrote; run it again first:
+    fail "data/ holds files changed since scripts/make_models.py wrote them, and the package" \
+        "ships only what it writes (python3 scripts/make_models.py --force writes them again):
 $changed"
 fi
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing zelmor need, when missing;
-# with the argument "windows", also those of the Windows build.
+# with the argument "windows", also those of the Windows build, with "package" those of the
+# Debian package.
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libx11-dev
@@ -12,6 +13,11 @@ packages+=(emscripten nodejs chromium)
 # build for it, wine to run it, zip to pack it.
 if [[ "${1:-}" == "windows" ]]; then
     packages+=(mingw-w64 g++-mingw-w64-x86-64-posix googletest wine wine64 zip)
+fi
+# The Debian package (scripts/package.sh): CPack finds the runtime libraries' packages with
+# dpkg-shlibdeps, and lintian checks the result.
+if [[ "${1:-}" == "package" ]]; then
+    packages+=(dpkg-dev lintian)
 fi
 
 missing=()

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds zelmor and runs every test: logic, GL on a Mesa context, the real program under its own
 # Xvfb, the web build (its simulation under Node, the page in headless Chromium) and the
-# Windows build, proven under wine (scripts/windows.sh). Installs the Debian packages it needs
-# when they are missing. Then the hardening
-# runs: a 60 s soak of the real program under random input, the unit and GL suites built with
-# AddressSanitizer and UndefinedBehaviorSanitizer (leaks included), the real program under
-# LeakSanitizer, and 60 s of fuzzing for each file reader.
+# Windows build, proven under wine (scripts/windows.sh), and the Debian package, installed and
+# played (scripts/package.sh). Installs the Debian packages it needs when they are missing. Then
+# the hardening runs: a 60 s soak of the real program under random input, the unit and GL
+# suites built with AddressSanitizer and UndefinedBehaviorSanitizer (leaks included), the real
+# program under LeakSanitizer, and 60 s of fuzzing for each file reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -20,6 +20,9 @@ scripts/web.sh --check
 
 step "windows: cross-build, unit and GL suites and the program under wine, out/zelmor-win64.zip"
 scripts/windows.sh
+
+step "package: the Debian package, lintian, installed and played under Xvfb, its bad cases, removed"
+scripts/package.sh --check
 
 step "soak: 60 s of random input to the program"
 scripts/soak.sh 60
@@ -53,6 +56,7 @@ scripts/fuzz.sh 60
 
 # Every step above stops the script on its first failure, so reaching here means all passed.
 count() { ctest --test-dir "$1" -N "${@:2}" | awk '/Total Tests:/ { print $3 }'; }
-checks=$(($(count build) + $(count build-asan -L unit) + $(count build-asan -L gl) + 2 + 1 + 2 + 4))
-echo "tests, 2 web checks, the Windows stage, sanitizer suites, 2 soaks and 4 fuzz targets:"
+checks=$(($(count build) + $(count build-asan -L unit) + $(count build-asan -L gl) + 2 + 1 + 1 + 2 + 4))
+echo "tests, 2 web checks, the Windows and package stages, sanitizer suites, 2 soaks and 4 fuzz"\
+    "targets:"
 echo "all: $checks passed, 0 failed"

@@ -27,7 +27,7 @@ endif()
 
 # The icons: the program's own drawing of the bundled tank, made on an offscreen GL window.
 add_executable(zelmor-icon tools/zelmor-icon.cpp)
-target_link_libraries(zelmor-icon PRIVATE zelmor_core)
+target_link_libraries(zelmor-icon PRIVATE zelmor_app)
 set(icon_sizes 48 128 256)
 set(icons)
 foreach(size ${icon_sizes})

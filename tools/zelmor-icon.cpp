@@ -4,8 +4,6 @@
 // from the models, so that no drawn-by-hand picture needs keeping in step with them. Writes the
 // view's "gl.log" into the working directory. Exits 0 when every icon was written, 1 otherwise.
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -132,11 +130,10 @@ void frameTheTank(Camera& camera) {
 }
 
 Pixels draw(GLView& view, std::vector<Unit*>& units, int side, float background) {
-    glClearColor(background, background, background, 1.0f);
+    view.setBackground(background, background, background);
     view.beginFrame();
     view.drawList(units);
-    Pixels pixels(static_cast<std::size_t>(side) * side * 4);
-    glReadPixels(0, 0, side, side, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    Pixels pixels = view.readFrame(side, side);
     view.endFrame();
     return pixels;
 }

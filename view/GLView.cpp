@@ -169,6 +169,19 @@ void GLView::drawObject(const SceneObject& object) {
     glPopMatrix();
 }
 
+void GLView::setBackground(float red, float green, float blue) {
+    glClearColor(red, green, blue, 1.0f);
+}
+
+std::vector<uint8_t> GLView::readFrame(int width, int height) const {
+    if (width <= 0 || height <= 0) {
+        return {};
+    }
+    std::vector<uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
 void GLView::drawOnTop(const SceneObject& object) {
     disable(GL_DEPTH_TEST);
     object.draw();

@@ -54,6 +54,11 @@ public:
     // Draws object over everything drawn so far, whatever the depth buffer holds (the rubber
     // band): the depth test is off while it draws and on again after.
     void drawOnTop(const SceneObject& object);
+    // The colour frames are cleared to (the field's green from the start).
+    void setBackground(float red, float green, float blue);
+    // The frame drawn so far, before endFrame: width x height pixels from the bottom-left corner,
+    // RGBA bytes, bottom row first.
+    std::vector<uint8_t> readFrame(int width, int height) const;
     // Stores the size, sets the viewport, logs "Resize: WxH" and rebuilds the projection.
     void resize(int width, int height);
     void setCamera(Camera& camera);

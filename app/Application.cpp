@@ -35,7 +35,7 @@ Application* Application::current_ = nullptr;
 Application::Application()
     : fpsLog_("zelmorGL.log", std::ios::out | std::ios::trunc),
       frames_(fpsLog_, clock_),
-      input_(state_, view_.picker()) {
+      session_(view_.geometry(), *this) {
     current_ = this;
 }
 
@@ -67,11 +67,8 @@ bool Application::openWindow() {
 
 void Application::loadWorld() {
     World& world = World::instance();
-    world.initTerrain();
     tellWhenThereIsNoScene(SCENE_PATH);
-    world.loadScene(SCENE_PATH);
-    view_.setCamera(world.camera);
-    state_.world = &world;
+    session_.loadWorld(world, SCENE_PATH);
 }
 
 int64_t Application::windowProcedure(Window* window, uint32_t message, uint64_t wParam,
@@ -79,50 +76,11 @@ int64_t Application::windowProcedure(Window* window, uint32_t message, uint64_t 
     if (current_ == nullptr) {
         return MessageQueue::defaultProcedure(window, message, wParam, lParam);
     }
-    return current_->handleMessage(window, message, wParam, lParam);
-}
-
-int64_t Application::handleMessage(Window* window, uint32_t message, uint64_t wParam,
-                                   int64_t lParam) {
-    MessageQueue& queue = MessageQueue::instance();
-    switch (message) {
-        case WM_SIZE:
-            view_.resize(sizeWidth(lParam), sizeHeight(lParam));
-            queue.post(window, WM_PAINT, 0, 0);
-            return 0;
-        case WM_PAINT:
-            return 0;
-        case WM_CLOSE:
-            queue.postQuit(0);
-            return 0;
-        case WM_KEYDOWN:
-        case WM_KEYUP:
-            if (input_.onKey(wParam, lParam) != 0) {
-                queue.postQuit(0);
-            }
-            return 0;
-        case WM_MOUSEMOVE:
-            input_.onMouseMove(pointX(lParam), pointY(lParam), wParam);
-            return 0;
-        case WM_MOUSELEAVE:
-        case WM_KILLFOCUS:
-            // No move comes once the pointer has gone, and no key-up once the focus has: a flag
-            // set by the edge zone or a held key would otherwise scroll the view on and on.
-            state_.scrollFlags = ScrollFlags{};
-            return 0;
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-            MessageQueue::setCapture(window);
-            input_.onMouseDown(pointX(lParam), pointY(lParam), wParam, message);
-            return 0;
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP:
-            MessageQueue::releaseCapture();
-            input_.onMouseUp(pointX(lParam), pointY(lParam), wParam, message);
-            return 0;
-        default:
-            return MessageQueue::defaultProcedure(window, message, wParam, lParam);
-    }
+    Window* const outer = current_->messageWindow_;
+    current_->messageWindow_ = window;
+    const int64_t result = current_->session_.handleMessage(message, wParam, lParam);
+    current_->messageWindow_ = outer;
+    return result;
 }
 
 bool Application::pollMessage(Message& out) {
@@ -134,41 +92,32 @@ void Application::dispatchMessage(const Message& message) {
     MessageQueue::dispatch(message);
 }
 
-void Application::step() {
-    input_.scrollCamera();
-    state_.world->update(STEP_MS);
-}
-
-void Application::buildVisibleLists() {
-    const World& world = *state_.world;
-    state_.visibleUnits.clear();
-    for (Unit& unit : state_.world->units) {
-        if (world.isVisible(unit)) {
-            state_.visibleUnits.push_back(&unit);
-        }
-    }
-    state_.visibleStatics.clear();
-    for (StaticObject& object : state_.world->staticObjects) {
-        if (world.isVisible(object)) {
-            state_.visibleStatics.push_back(&object);
-        }
-    }
-    for (SceneObject& object : state_.world->extras) {
-        if (world.isVisible(object)) {
-            state_.visibleStatics.push_back(&object);
-        }
-    }
-}
-
-void Application::renderFrame() {
-    view_.beginFrame();
-    state_.viewHeight = view_.height();
-    state_.viewWidth = view_.width();
-    view_.drawList(state_.visibleStatics);
-    view_.drawList(state_.visibleUnits);
+void Application::drawFrame(const AppState& state) {
+    view_.drawList(state.visibleStatics);
+    view_.drawList(state.visibleUnits);
     // The rubber band is drawn over everything, whatever the depth buffer holds.
-    view_.drawOnTop(state_.selectionBox);
+    view_.drawOnTop(state.selectionBox);
     view_.endFrame();
+}
+
+void Application::postPaint() {
+    MessageQueue::instance().post(messageWindow_, WM_PAINT, 0, 0);
+}
+
+void Application::postQuit(int exitCode) {
+    MessageQueue::instance().postQuit(exitCode);
+}
+
+void Application::setCapture(bool captured) {
+    if (captured) {
+        MessageQueue::setCapture(messageWindow_);
+    } else {
+        MessageQueue::releaseCapture();
+    }
+}
+
+int64_t Application::passOn(uint32_t message, uint64_t wParam, int64_t lParam) {
+    return MessageQueue::defaultProcedure(messageWindow_, message, wParam, lParam);
 }
 
 }  // namespace zelmor

@@ -3,20 +3,21 @@
 #include <cstdint>
 #include <fstream>
 
-#include "app/AppState.h"
 #include "app/FrameCounter.h"
-#include "app/InputHandlers.h"
 #include "app/MainLoop.h"
+#include "app/Session.h"
+#include "app/SessionHost.h"
 #include "platform/Clock.h"
 #include "platform/Window.h"
 #include "view/GLView.h"
 
 namespace zelmor {
 
-// The program: its window, the shared state of the loop and the handlers, and the window
-// procedure that turns messages into handler calls. There is one at a time: run() makes the
-// program's; tests make their own and drive its passes through the LoopClient calls.
-class Application : public LoopClient {
+// The program: its window and GL view, the frame-rate log, and the session they host, which
+// the main loop drives. The window procedure hands each message to the session. There is one at
+// a time: run() makes the program's; tests make their own and drive its passes through the
+// LoopClient calls.
+class Application : public LoopClient, private SessionHost {
 public:
     static constexpr const char* SCENE_PATH = "wdf/test.wdf";
     static constexpr const char* WINDOW_TITLE = "zelmor";
@@ -27,7 +28,7 @@ public:
     static int run();
 
     Application();
-    ~Application();
+    ~Application() override;
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
@@ -41,32 +42,42 @@ public:
     void loadWorld();
     // Writes the last "gl.log" line and destroys the window.
     void close() { view_.shutdown(); }
-    const AppState& state() const { return state_; }
+    const AppState& state() const { return session_.state(); }
     GLView& view() { return view_; }
 
 private:
-    int64_t handleMessage(platform::Window* window, uint32_t message, uint64_t wParam,
-                          int64_t lParam);
-
+    // LoopClient: the session's steps, lists and frames in the window.
     bool pollMessage(platform::Message& out) override;
     void dispatchMessage(const platform::Message& message) override;
-    void step() override;
-    void buildVisibleLists() override;
-    void renderFrame() override;
+    void step() override { session_.step(); }
+    void buildVisibleLists() override { session_.buildVisibleLists(); }
+    void renderFrame() override { session_.renderFrame(); }
     void countFrame() override { frames_.countFrame(); }
     bool isMinimised() override {
         return view_.window() != nullptr && view_.window()->isMinimised();
     }
     void waitFrame() override { view_.window()->waitFrame(); }
 
+    // SessionHost: the GL view draws, the window system does the rest.
+    void resizeView(int width, int height) override { view_.resize(width, height); }
+    void setCamera(Camera& camera) override { view_.setCamera(camera); }
+    void beginFrame() override { view_.beginFrame(); }
+    void drawFrame(const AppState& state) override;
+    void postPaint() override;
+    void postQuit(int exitCode) override;
+    void setCapture(bool captured) override;
+    int64_t passOn(uint32_t message, uint64_t wParam, int64_t lParam) override;
+
     static Application* current_;
 
-    AppState state_;
     std::ofstream fpsLog_;
     platform::Clock clock_;
     FrameCounter frames_;
     GLView view_;
-    InputHandlers input_;
+    Session session_;
+    // The window whose message the session is handling; the window procedure may run while the
+    // window is still being made, before the view holds it.
+    platform::Window* messageWindow_ = nullptr;
 };
 
 }  // namespace zelmor

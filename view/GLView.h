@@ -66,6 +66,7 @@ public:
     Vector3 unproject(int x, int y) { return geometry_.unproject(x, y); }
     GroundPicker& picker() { return geometry_.picker(); }
     const ViewGeometry& geometry() const { return geometry_; }
+    ViewGeometry& geometry() { return geometry_; }
     // Fills one of the eight light slots (null empties it); the frame start applies them.
     void setLight(int slot, const Light* light);
 

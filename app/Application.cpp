@@ -1,9 +1,12 @@
 #include "app/Application.h"
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
+#include "app/RecordingFileSource.h"
+#include "app/ReplayFolder.h"
 #include "platform/MessageQueue.h"
 #include "scene/FileSource.h"
 #include "scene/World.h"
@@ -45,14 +48,59 @@ Application::~Application() {
 
 int Application::run() {
     Application app;
+    app.startRecording();
     // Without a window nothing could ever post the quit message: do not enter the loop.
     if (!app.openWindow()) {
+        app.discardRecording();
         return 1;
     }
     app.loadWorld();
-    const int result = MainLoop::run(app, app.clock_);
+    const int result = MainLoop::run(app, app.loopClock_);
     app.close();
     return result;
+}
+
+void Application::startRecording() {
+    std::error_code error;
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    std::string problem;
+    const auto path = ReplayFolder::prepare(error ? "." : here, std::time(nullptr), problem);
+    if (!path) {
+        recordingProblem_ = "Replay recording stopped: " + problem;
+        return;
+    }
+    replayPath_ = *path;
+    replayFile_ = std::make_unique<replay::ReplayFileSink>(path->string());
+    if (replayFile_->openFailure()) {
+        recordingProblem_ =
+            "Replay recording stopped: " + path->string() + ": " + *replayFile_->openFailure();
+        replayFile_.reset();
+        return;
+    }
+    const replay::Header header{ZELMOR_VERSION, ZELMOR_PLATFORM_NAME,
+                                static_cast<int64_t>(std::time(nullptr))};
+    recorder_ = std::make_unique<SessionRecorder>(*replayFile_, header, [this](const std::string& line) {
+        view_.note(line);
+    });
+    loopClock_.recordTo(recorder_.get());
+}
+
+void Application::discardRecording() {
+    loopClock_.recordTo(nullptr);
+    recorder_.reset();
+    if (replayFile_ != nullptr) {
+        replayFile_.reset();
+        std::error_code ignored;
+        std::filesystem::remove(replayPath_, ignored);
+    }
+}
+
+void Application::close() {
+    if (recorder_ != nullptr) {
+        recorder_->end(session_);
+        loopClock_.recordTo(nullptr);
+    }
+    view_.shutdown();
 }
 
 bool Application::openWindow() {
@@ -62,13 +110,28 @@ bool Application::openWindow() {
         return false;
     }
     view_.show(1);
+    if (!recordingProblem_.empty()) {
+        view_.note(recordingProblem_);
+    }
     return true;
 }
 
 void Application::loadWorld() {
     World& world = World::instance();
     tellWhenThereIsNoScene(SCENE_PATH);
-    session_.loadWorld(world, SCENE_PATH);
+    if (recorder_ == nullptr) {
+        session_.loadWorld(world, SCENE_PATH);
+        return;
+    }
+    // Every file the scene reads goes into the recording as the readers get it.
+    SessionRecorder& recorder = *recorder_;
+    const RecordingFileSource files(
+        FileSource::disk(), [&recorder](const replay::EmbeddedFile& file) { recorder.embed(file); },
+        [&recorder](const std::string& path) {
+            recorder.stop(path + " is too large to go into a replay");
+        });
+    session_.loadWorld(world, SCENE_PATH, ReadContext{&files, nullptr});
+    recorder.sceneLoaded();
 }
 
 int64_t Application::windowProcedure(Window* window, uint32_t message, uint64_t wParam,
@@ -76,15 +139,41 @@ int64_t Application::windowProcedure(Window* window, uint32_t message, uint64_t 
     if (current_ == nullptr) {
         return MessageQueue::defaultProcedure(window, message, wParam, lParam);
     }
-    Window* const outer = current_->messageWindow_;
-    current_->messageWindow_ = window;
-    const int64_t result = current_->session_.handleMessage(message, wParam, lParam);
-    current_->messageWindow_ = outer;
+    Application& app = *current_;
+    if (app.recorder_ != nullptr) {
+        app.recorder_->handled(app.session_.steps(), message, wParam, lParam);
+    }
+    Window* const outer = app.messageWindow_;
+    app.messageWindow_ = window;
+    const int64_t result = app.session_.handleMessage(message, wParam, lParam);
+    app.messageWindow_ = outer;
     return result;
 }
 
 bool Application::pollMessage(Message& out) {
-    return MessageQueue::instance().peek(out, view_.window());
+    if (!MessageQueue::instance().peek(out, view_.window())) {
+        return false;
+    }
+    if (out.message == WM_QUIT && recorder_ != nullptr) {
+        recorder_->quit(session_.steps(), static_cast<int>(out.wParam));
+    }
+    return true;
+}
+
+void Application::step() {
+    session_.step();
+    if (recorder_ != nullptr) {
+        recorder_->stepped(session_);
+    }
+}
+
+bool Application::isMinimised() {
+    const bool minimised = view_.window() != nullptr && view_.window()->isMinimised();
+    if (recorder_ != nullptr) {
+        recorder_->flushIfDue(clock_.now());
+        recorder_->passMinimised(minimised);
+    }
+    return minimised;
 }
 
 void Application::dispatchMessage(const Message& message) {

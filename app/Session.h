@@ -44,6 +44,8 @@ public:
     ViewGeometry& geometry() { return geometry_; }
     // Steps run so far.
     uint64_t steps() const { return steps_; }
+    // For a replay that returns to an earlier step (see SessionSnapshot).
+    void restoreSteps(uint64_t steps) { steps_ = steps; }
 
 private:
     ViewGeometry& geometry_;

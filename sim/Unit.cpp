@@ -81,6 +81,14 @@ void Unit::storePart(const std::string& name, const SceneObject& part) {
     drawHandle_ = 0;
 }
 
+void Unit::restoreMotion(const Motion& motion) {
+    position = motion.position;
+    angles = motion.angles;
+    speed_ = motion.speed;
+    selected = motion.selected;
+    orders_ = motion.orders;
+}
+
 const Mesh* Unit::selectionMarker() const {
     return selected && models_ != nullptr ? models_->get(SELECTION_MARKER) : nullptr;
 }

@@ -51,6 +51,18 @@ public:
     void decelerate();
 
     const OrderQueue& orders() const { return orders_; }
+
+    // What changes as a unit drives and is given orders: kept and put back by a replay that
+    // returns to an earlier step.
+    struct Motion {
+        Vector3 position;
+        Vector3 angles;
+        float speed = 0.0f;
+        bool selected = false;
+        OrderQueue orders;
+    };
+    Motion motion() const { return {position, angles, speed_, selected, orders_}; }
+    void restoreMotion(const Motion& motion);
     const std::map<std::string, SceneObject>& parts() const { return parts_; }
     // Stores a copy of part under name, replacing a part of that name (the UnitFile "a" record).
     void storePart(const std::string& name, const SceneObject& part);

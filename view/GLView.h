@@ -41,6 +41,8 @@ public:
     bool makeCurrent();
     // Logs "End OpenGL", releases the context and destroys the window.
     void shutdown();
+    // One more line for "gl.log" (what went wrong outside GL that the user should know).
+    void note(const std::string& line) { logLine(line); }
 
     // Switch a capability, calling GL only when the recorded state changes.
     void enable(uint32_t capability) { state_.enable(capability); }

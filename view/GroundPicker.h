@@ -27,6 +27,14 @@ public:
     // matrices that cannot be inverted) also keeps the cached result.
     Vector3 unproject(int x, int y);
 
+    // The last window point asked for and its result, which a repeated point gets back.
+    struct Cache {
+        int x = 0;
+        int y = 0;
+        Vector3 result;
+    };
+    Cache cache() const { return {cachedX_, cachedY_, cachedResult_}; }
+
 private:
     std::array<double, 16> modelview_{};
     std::array<double, 16> projection_{};

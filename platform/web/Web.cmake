@@ -30,7 +30,7 @@ if(ZELMOR_WEB_TESTS AND EXISTS ${ZELMOR_GTEST_SOURCE}/CMakeLists.txt)
     ${CMAKE_SOURCE_DIR}/tests/geometry/Vector3Test.cpp
     ${CMAKE_SOURCE_DIR}/tests/geometry/ViewMathTest.cpp)
   # The simulation alone: no GL, no window, nothing that needs a browser.
-  target_link_libraries(zelmor_sim_tests PRIVATE zelmor_sim gtest_main)
+  target_link_libraries(zelmor_sim_tests PRIVATE zelmor_session gtest_main)
   target_include_directories(zelmor_sim_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_options(zelmor_sim_tests PRIVATE -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1
     -sEXIT_RUNTIME=1)

@@ -57,7 +57,7 @@ public:
     const Session& session() const { return session_; }
     const Outcome& outcome() const { return outcome_; }
     bool stopped() const { return outcome_.verdict != Verdict::PLAYING; }
-    uint64_t step() const { return session_.steps(); }
+    uint64_t steps() const { return session_.steps(); }
     // The state hash of the session now.
     uint64_t hash() const;
     // The steps the recording holds (its End's, or as far as its records reach).

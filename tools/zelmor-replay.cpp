@@ -46,7 +46,7 @@ int verify(const char* path) {
     } else {
         std::printf("%s\n", outcome.message.c_str());
     }
-    std::printf("step %llu hash %016llx\n", static_cast<unsigned long long>(replay.step()),
+    std::printf("step %llu hash %016llx\n", static_cast<unsigned long long>(replay.steps()),
                 static_cast<unsigned long long>(replay.hash()));
     return statusOf(outcome.verdict);
 }

@@ -27,7 +27,8 @@ if(ZELMOR_WEB_TESTS AND EXISTS ${ZELMOR_GTEST_SOURCE}/CMakeLists.txt)
   add_executable(zelmor_sim_tests
     ${CMAKE_SOURCE_DIR}/tests/sim/WorldTickTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/sim/UnitMovementTest.cpp
-    ${CMAKE_SOURCE_DIR}/tests/geometry/Vector3Test.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/geometry/Vector3Test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/geometry/MathsTest.cpp)
   target_link_libraries(zelmor_sim_tests PRIVATE zelmor_core gtest_main)
   target_include_directories(zelmor_sim_tests PRIVATE ${CMAKE_SOURCE_DIR})
   # The core's drawing code is linked in but never called here.

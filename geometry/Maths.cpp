@@ -1,0 +1,328 @@
+#include "geometry/Maths.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "geometry/Maths_detail.h"
+
+namespace zelmor::maths {
+
+using detail::DoubleDouble;
+using detail::fastTwoSum;
+using detail::HALF_PI;
+using detail::NODE_HEADS;
+using detail::NODE_SINE_COSINE;
+using detail::NODES_PER_RADIAN;
+using detail::roundsSurely;
+using detail::SQRT_HALF;
+using detail::twoProduct;
+using detail::twoSum;
+
+namespace {
+
+constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
+constexpr double LARGEST = std::numeric_limits<double>::max();
+
+// Below 2^-26, sin x and asin x lie within x^3 / 6 < 2^-54.5 |x| of x, closer than any
+// neighbouring midpoint, so they round to x; below 2^-27, cos x rounds to 1 the same way.
+constexpr double SINE_IS_ARGUMENT = 0x1p-26;
+constexpr double COSINE_IS_ONE = 0x1p-27;
+// Cody and Waite's reduction stays exact while the count of quarter turns stays below 2^20.
+constexpr double CODY_WAITE_LIMIT = 0x1p20;
+constexpr double TWO_OVER_PI = 0x1.45f306dc9c883p-1;
+constexpr double NODE_SPACING = 1.0 / detail::NODES_PER_RADIAN;
+// Adding and taking away 1.5 * 2^52 rounds a double below 2^51 to an integer.
+constexpr double ROUNDING_SHIFTER = 0x1.8p52;
+// Adding and taking away 1.5 * 2^17 rounds a number below 2^-9 to a multiple of 2^-35; adding
+// and taking away 0 changes nothing.
+constexpr double T_HEAD_SHIFTERS[2] = {0.0, 0x1.8p17};
+
+// How far the double-double results may lie from the exact value, relative to it (see
+// sineNearNode and angleNearNode), and the absolute error a reduction adds to the angle.
+constexpr double SINE_ERROR = 0x1p-67;
+constexpr double ANGLE_ERROR = 0x1p-69;
+constexpr double REDUCTION_ERROR = 0x1p-100;
+
+// Taylor coefficients of cos t - 1 and sin t - t: for |t| <= 2^-8 the terms left out stay
+// below 2^-78 of the result.
+constexpr double COS_2 = -0.5;
+constexpr double COS_4 = 1.0 / 24;
+constexpr double COS_6 = -1.0 / 720;
+constexpr double SIN_3 = -1.0 / 6;
+constexpr double SIN_5 = 1.0 / 120;
+constexpr double SIN_7 = -1.0 / 5040;
+// Taylor coefficients of asin d - d; for |d| <= 2^-7.8 the terms left out stay below 2^-80.
+constexpr double ASIN_3 = 1.0 / 6;
+constexpr double ASIN_5 = 3.0 / 40;
+constexpr double ASIN_7 = 15.0 / 336;
+constexpr double ASIN_9 = 105.0 / 3456;
+// asin s within 2^-14 for 0 <= s <= 0.71: enough to pick the nearest node of the table.
+constexpr double GUESS[] = {0.9999632961937411, 0.16898592447592634, 0.0533299415180228,
+                            0.1029793098990906};
+
+// The helpers below are marked always_inline: left as calls, they pass their pairs through
+// memory and take a third longer than inlined (GCC keeps them out of line otherwise, as sin, cos
+// and sincos each use them).
+
+// +1 and -1 by a sign bit: signs applied by multiplying, without a branch that random
+// quadrants would mispredict.
+constexpr double SIGNS[2] = {1.0, -1.0};
+
+// The arcsine and arccosine from the smaller angle (see arcOf), as base + sign * angle:
+// asin |x| = 0 + asin |x| or pi / 2 - acos |x|; acos x = pi / 2 - asin |x|, pi / 2 + asin |x|,
+// 0 + acos |x| or pi - acos |x| (by the smaller angle's kind, then x's sign).
+constexpr DoubleDouble ZERO_ANGLE = {0.0, 0.0};
+constexpr DoubleDouble PI = {2.0 * HALF_PI.hi, 2.0 * HALF_PI.lo};
+constexpr DoubleDouble ARCSINE_BASE[2] = {ZERO_ANGLE, HALF_PI};
+constexpr DoubleDouble ARCCOSINE_BASE[4] = {HALF_PI, HALF_PI, ZERO_ANGLE, PI};
+constexpr double ARCCOSINE_SIGN[4] = {-1.0, 1.0, 1.0, -1.0};
+
+// v rounded to the nearest integer, returned as a double and in `n`, for 0 <= v < 2^31:
+// adding 1.5 * 2^52 leaves the integer in the low bits of the sum.
+[[gnu::always_inline]] inline double nearestInteger(double v, int& n) {
+    const double shifted = v + ROUNDING_SHIFTER;
+    uint64_t bits = 0;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    n = static_cast<int>(bits & 0x7fffffff);
+    return shifted - ROUNDING_SHIFTER;
+}
+
+// An angle of quadrant * pi / 2 + hi + lo, within `error` of the argument.
+struct Reduction {
+    int quadrant = 0;
+    double hi = 0.0;
+    double lo = 0.0;
+    double error = 0.0;
+};
+
+// Cody and Waite's reduction for 0 <= ax < 2^20, arguments below pi / 4 included (k = 0 leaves
+// them exact, and one path for all avoids a branch). hi + lo is left unnormalised, |lo| within
+// two units of hi's last place, so that hi is ready early.
+[[gnu::always_inline]] inline Reduction reduceCodyWaite(double ax) {
+    int n = 0;
+    const double k = nearestInteger(ax * TWO_OVER_PI, n);
+    // k * part is exact for the first three parts, and the first difference is exact because
+    // k * pi / 2 lies within a quarter turn of ax.
+    const double first = ax - k * detail::HALF_PI_PARTS[0];
+    const DoubleDouble second = twoSum(first, -k * detail::HALF_PI_PARTS[1]);
+    const DoubleDouble third = twoSum(second.hi, -k * detail::HALF_PI_PARTS[2]);
+    const double low = (second.lo + third.lo) - k * detail::HALF_PI_PARTS[3];
+    return {n & 3, third.hi, low, REDUCTION_ERROR};
+}
+
+Reduction reduceLarge(double ax) {
+    const detail::WideReduction wide = detail::reduceWide(ax);
+    double hi = 0.0;
+    double lo = 0.0;
+    wide.r.leadingDoubles(hi, lo);
+    const double sign = SIGNS[wide.negative ? 1 : 0];
+    return {wide.quadrant, sign * hi, sign * lo, REDUCTION_ERROR};
+}
+
+[[gnu::always_inline]] inline Reduction reduce(double ax) {
+    return ax < CODY_WAITE_LIMIT ? reduceCodyWaite(ax) : reduceLarge(ax);
+}
+
+// sin a (cosine = 0) or cos a (cosine = 1) for a = aHi + aLo, 0 <= aHi <= pi / 4 + 2^-30, as
+// f(u + t) = A cos t + B sin t around the nearest node u = i / 256, with A = sin u, B = cos u
+// (for the cosine A = cos u, B = -sin u) from the table and |t| <= 2^-9. B * t, the only large
+// term, has an exact part: B's 26-bit head times t's leading 26 bits. The error stays below
+// 2^-68 of the result: at most twice the result's size, A (cos t - 1) <= 2^-19 A carries about
+// five roundings of 2^-53, and SINE_ERROR doubles that.
+[[gnu::always_inline]] inline DoubleDouble sineNearNode(double aHi, double aLo, int cosine) {
+    int i = 0;
+    const double u = nearestInteger(aHi * NODES_PER_RADIAN, i) * NODE_SPACING;
+    const double tHi = aHi - u;  // exact
+    // tHead is tHi to a multiple of 2^-35, 26 bits at most. Around the node 0, where B = 1 for
+    // the sine and 0 for the cosine, t stays whole: the sine's result is about t there, and
+    // the tail t - tHead would be large beside it.
+    const double shifter = T_HEAD_SHIFTERS[i == 0 ? 0 : 1];
+    const double tHead = (tHi + shifter) - shifter;
+    const double tTail = tHi - tHead;
+    const double* node = NODE_SINE_COSINE[i];
+    const int aAt = cosine == 0 ? detail::SINE : detail::COSINE;
+    const int bAt = detail::SINE + detail::COSINE - aAt;
+    const double bSign = SIGNS[cosine];
+    const double aHigh = node[aAt];
+    const double bHigh = bSign * node[bAt];
+    const double bHead = bSign * NODE_HEADS[i][1 - cosine];
+    const double t = tHi + aLo;
+    const double z = t * t;
+    const double cosMinusOne = z * (COS_2 + z * (COS_4 + z * COS_6));
+    const double sinMinusT = t * z * (SIN_3 + z * (SIN_5 + z * SIN_7));
+    const DoubleDouble head = fastTwoSum(aHigh, bHead * tHead);
+    const double bt = (bHead * tTail + (bHigh - bHead) * tHi) + bSign * node[bAt + 1] * t;
+    const double small = ((head.lo + node[aAt + 1]) + (bt + bHigh * aLo)) + bHigh * sinMinusT;
+    return fastTwoSum(head.hi, small + aHigh * cosMinusOne);
+}
+
+// sin(angle + shift * pi / 2) of a reduced angle; false when its rounding is not sure.
+[[gnu::always_inline]] inline bool sineOfReduced(const Reduction& reduced, int shift,
+                                                 double& result) {
+    const int quadrant = reduced.quadrant + shift;
+    const int cosine = quadrant & 1;
+    const int restNegative = std::signbit(reduced.hi) ? 1 : 0;
+    const DoubleDouble value =
+        sineNearNode(std::fabs(reduced.hi), SIGNS[restNegative] * reduced.lo, cosine);
+    double rounded = 0.0;
+    const bool sure = roundsSurely(value, SINE_ERROR * value.hi + reduced.error, rounded);
+    result = SIGNS[((quadrant >> 1) ^ (restNegative & (cosine ^ 1))) & 1] * rounded;
+    return sure;
+}
+
+// sqrt(1 - x^2) for |x| <= 1 as root + correction, within 2^-103 of it: 1 - x^2 is exact as
+// a double-double, and one Newton step refines the rounded root. The root is taken from the
+// leading part as soon as it is known, and the reciprocal that scales the correction is worked
+// out while the rest of the difference is summed.
+[[gnu::always_inline]] inline DoubleDouble complementRoot(double x) {
+    const DoubleDouble square = twoProduct(x, x);
+    const DoubleDouble w = twoSum(1.0, -square.hi);
+    const double root = std::sqrt(w.hi);
+    // 2^-1000 keeps 1 / 0 out at x = +-1 and changes no other quotient.
+    const double halfReciprocal = 1.0 / (2.0 * root + 0x1p-1000);
+    const DoubleDouble rootSquared = twoProduct(root, root);
+    // Exact: root^2 lies within two units of w.hi.
+    const double excess = w.hi - rootSquared.hi;
+    const double rest = (excess - rootSquared.lo) + (w.lo - square.lo);
+    return {root, rest * halfReciprocal};
+}
+
+// base + sign * angle for the angle in [0, pi / 4 + 2^-9] with sine s and cosine c
+// (s <= 0.7072), where base is 0, pi / 2 or pi, and the sign -1 only with a base above 0. The
+// angle is the node v = i / 256 nearest to it plus asin d, d = sin(angle - v) = s cos v - c sin v,
+// |d| <= 2^-8.9. The products are exact, so d is good to 2^-100; asin d - d, below 2^-20.5 of d,
+// is summed in double with eight roundings: the error stays below 2^-70 of the result.
+[[gnu::always_inline]] inline DoubleDouble angleNearNode(const DoubleDouble& s,
+                                                         const DoubleDouble& c,
+                                                         const DoubleDouble& base, double sign) {
+    // asin s within 2^-14, evaluated in pairs, to pick the node.
+    const double s2 = s.hi * s.hi;
+    const double guess =
+        s.hi * ((GUESS[0] + s2 * GUESS[1]) + (s2 * s2) * (GUESS[2] + s2 * GUESS[3]));
+    int i = 0;
+    const double v = nearestInteger(guess * NODES_PER_RADIAN, i) * NODE_SPACING;
+    const double* node = NODE_SINE_COSINE[i];
+    const double sineHi = node[detail::SINE];
+    const double cosineHi = node[detail::COSINE];
+    const DoubleDouble sc = twoProduct(s.hi, cosineHi);
+    const DoubleDouble cs = twoProduct(c.hi, sineHi);
+    const DoubleDouble d = twoSum(sc.hi, -cs.hi);
+    // asin d - d at d.hi, while the low parts of d are still being summed; they add
+    // (d.hi^2 / 2) low to it.
+    const double z = d.hi * d.hi;
+    const double z2 = z * z;
+    const double tailAtHi = d.hi * z * ((ASIN_3 + z * ASIN_5) + z2 * (ASIN_7 + z * ASIN_9));
+    const double crossLow = (s.hi * node[detail::COSINE + 1] + s.lo * cosineHi) -
+                            (c.hi * node[detail::SINE + 1] + c.lo * sineHi);
+    const double low = (d.lo + (sc.lo - cs.lo)) + crossLow;
+    const double tail = tailAtHi + (0.5 * z) * low;
+    // base + sign * v is exact: both are multiples of 2^-51 and their sum is below 4.
+    const DoubleDouble head = fastTwoSum(base.hi + sign * v, sign * d.hi);
+    return fastTwoSum(head.hi, head.lo + (base.lo + sign * (low + tail)));
+}
+
+// asin |x| when `complement` is 0 (|x| <= sqrt(1/2)), acos |x| when it is 1, both at most
+// pi / 4, turned into base + sign * that angle. The sine and cosine swap places by index,
+// without a branch.
+[[gnu::always_inline]] inline DoubleDouble arcOf(double ax, int complement,
+                                                 const DoubleDouble& base, double sign) {
+    const DoubleDouble sides[2] = {{ax, 0.0}, complementRoot(ax)};
+    return angleNearNode(sides[complement], sides[1 - complement], base, sign);
+}
+
+}  // namespace
+
+namespace detail {
+
+DoubleDouble smallerAngle(double ax) {
+    return arcOf(ax, ax > SQRT_HALF ? 1 : 0, ZERO_ANGLE, 1.0);
+}
+
+}  // namespace detail
+
+double sin(double x) {
+    const double ax = std::fabs(x);
+    if (ax < SINE_IS_ARGUMENT) {
+        return x;
+    }
+    if (!(ax <= LARGEST)) {
+        return NOT_A_NUMBER;
+    }
+    double result = 0.0;
+    if (sineOfReduced(reduce(ax), 0, result)) {
+        return SIGNS[std::signbit(x) ? 1 : 0] * result;
+    }
+    return detail::accurateSin(x);
+}
+
+double cos(double x) {
+    const double ax = std::fabs(x);
+    if (ax < COSINE_IS_ONE) {
+        return 1.0;
+    }
+    if (!(ax <= LARGEST)) {
+        return NOT_A_NUMBER;
+    }
+    double result = 0.0;
+    if (sineOfReduced(reduce(ax), 1, result)) {
+        return result;
+    }
+    return detail::accurateCos(x);
+}
+
+SinCos sincos(double x) {
+    const double ax = std::fabs(x);
+    if (ax < COSINE_IS_ONE || !(ax <= LARGEST)) {
+        return {sin(x), cos(x)};
+    }
+    const Reduction reduced = reduce(ax);
+    SinCos both;
+    if (ax < SINE_IS_ARGUMENT) {
+        both.sin = x;
+    } else if (sineOfReduced(reduced, 0, both.sin)) {
+        both.sin = SIGNS[std::signbit(x) ? 1 : 0] * both.sin;
+    } else {
+        both.sin = detail::accurateSin(x);
+    }
+    if (!sineOfReduced(reduced, 1, both.cos)) {
+        both.cos = detail::accurateCos(x);
+    }
+    return both;
+}
+
+double asin(double x) {
+    const double ax = std::fabs(x);
+    if (ax < SINE_IS_ARGUMENT) {
+        return x;
+    }
+    if (!(ax <= 1.0)) {
+        return NOT_A_NUMBER;
+    }
+    // asin |x| itself, or pi / 2 - acos |x|.
+    const int complement = ax > SQRT_HALF ? 1 : 0;
+    const DoubleDouble angle = arcOf(ax, complement, ARCSINE_BASE[complement], SIGNS[complement]);
+    double rounded = 0.0;
+    if (roundsSurely(angle, ANGLE_ERROR * angle.hi, rounded)) {
+        return SIGNS[std::signbit(x) ? 1 : 0] * rounded;
+    }
+    return detail::accurateAsin(x);
+}
+
+double acos(double x) {
+    const double ax = std::fabs(x);
+    if (!(ax <= 1.0)) {
+        return NOT_A_NUMBER;
+    }
+    const int complement = ax > SQRT_HALF ? 1 : 0;
+    const int form = 2 * complement + (std::signbit(x) ? 1 : 0);
+    const DoubleDouble angle = arcOf(ax, complement, ARCCOSINE_BASE[form], ARCCOSINE_SIGN[form]);
+    double rounded = 0.0;
+    if (roundsSurely(angle, ANGLE_ERROR * angle.hi, rounded)) {
+        return rounded;
+    }
+    return detail::accurateAcos(x);
+}
+
+}  // namespace zelmor::maths

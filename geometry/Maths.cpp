@@ -130,51 +130,74 @@ Reduction reduceLarge(double ax) {
     return ax < CODY_WAITE_LIMIT ? reduceCodyWaite(ax) : reduceLarge(ax);
 }
 
-// sin a (cosine = 0) or cos a (cosine = 1) for a = aHi + aLo, 0 <= aHi <= pi / 4 + 2^-30, as
-// f(u + t) = A cos t + B sin t around the nearest node u = i / 256, with A = sin u, B = cos u
-// (for the cosine A = cos u, B = -sin u) from the table and |t| <= 2^-9. B * t, the only large
-// term, has an exact part: B's 26-bit head times t's leading 26 bits. The error stays below
-// 2^-68 of the result: at most twice the result's size, A (cos t - 1) <= 2^-19 A carries about
-// five roundings of 2^-53, and SINE_ERROR doubles that.
-[[gnu::always_inline]] inline DoubleDouble sineNearNode(double aHi, double aLo, int cosine) {
+// The reduced angle a = aHi + aLo, 0 <= aHi <= pi / 4 + 2^-30, as a node u = i / 256 of the
+// table plus t, |t| <= 2^-9, with what sine and cosine share of t's powers.
+struct NearNode {
+    const double* node = nullptr;
+    const double* heads = nullptr;
+    double aLo = 0.0;
+    double tHi = 0.0;  // exact
+    double tHead = 0.0;
+    double tTail = 0.0;
+    double t = 0.0;
+    double cosMinusOne = 0.0;  // cos t - 1
+    double sinMinusT = 0.0;    // sin t - t
+};
+
+[[gnu::always_inline]] inline NearNode nearNode(double aHi, double aLo) {
+    NearNode n;
     int i = 0;
-    const double u = nearestInteger(aHi * NODES_PER_RADIAN, i) * NODE_SPACING;
-    const double tHi = aHi - u;  // exact
-    // tHead is tHi to a multiple of 2^-35, 26 bits at most. Around the node 0, where B = 1 for
-    // the sine and 0 for the cosine, t stays whole: the sine's result is about t there, and
-    // the tail t - tHead would be large beside it.
+    n.tHi = aHi - nearestInteger(aHi * NODES_PER_RADIAN, i) * NODE_SPACING;
+    // tHead is tHi to a multiple of 2^-35, 26 bits at most. Around the node 0, where B below is
+    // 1 for the sine and 0 for the cosine, t stays whole: the sine's result is about t there,
+    // and the tail t - tHead would be large beside it.
     const double shifter = T_HEAD_SHIFTERS[i == 0 ? 0 : 1];
-    const double tHead = (tHi + shifter) - shifter;
-    const double tTail = tHi - tHead;
-    const double* node = NODE_SINE_COSINE[i];
+    n.tHead = (n.tHi + shifter) - shifter;
+    n.tTail = n.tHi - n.tHead;
+    n.node = NODE_SINE_COSINE[i];
+    n.heads = NODE_HEADS[i];
+    n.aLo = aLo;
+    n.t = n.tHi + aLo;
+    const double z = n.t * n.t;
+    n.cosMinusOne = z * (COS_2 + z * (COS_4 + z * COS_6));
+    n.sinMinusT = n.t * z * (SIN_3 + z * (SIN_5 + z * SIN_7));
+    return n;
+}
+
+// sin a (cosine = 0) or cos a (cosine = 1) as f(u + t) = A cos t + B sin t, with A = sin u,
+// B = cos u (for the cosine A = cos u, B = -sin u) from the table. B * t, the only large term,
+// has an exact part: B's 26-bit head times t's leading 26 bits. The error stays below 2^-68 of
+// the result: at most twice the result's size, A (cos t - 1) <= 2^-19 A carries about five
+// roundings of 2^-53, and SINE_ERROR doubles that.
+[[gnu::always_inline]] inline DoubleDouble alongNode(const NearNode& n, int cosine) {
     const int aAt = cosine == 0 ? detail::SINE : detail::COSINE;
     const int bAt = detail::SINE + detail::COSINE - aAt;
     const double bSign = SIGNS[cosine];
-    const double aHigh = node[aAt];
-    const double bHigh = bSign * node[bAt];
-    const double bHead = bSign * NODE_HEADS[i][1 - cosine];
-    const double t = tHi + aLo;
-    const double z = t * t;
-    const double cosMinusOne = z * (COS_2 + z * (COS_4 + z * COS_6));
-    const double sinMinusT = t * z * (SIN_3 + z * (SIN_5 + z * SIN_7));
-    const DoubleDouble head = fastTwoSum(aHigh, bHead * tHead);
-    const double bt = (bHead * tTail + (bHigh - bHead) * tHi) + bSign * node[bAt + 1] * t;
-    const double small = ((head.lo + node[aAt + 1]) + (bt + bHigh * aLo)) + bHigh * sinMinusT;
-    return fastTwoSum(head.hi, small + aHigh * cosMinusOne);
+    const double aHigh = n.node[aAt];
+    const double bHigh = bSign * n.node[bAt];
+    const double bHead = bSign * n.heads[1 - cosine];
+    const DoubleDouble head = fastTwoSum(aHigh, bHead * n.tHead);
+    const double bt = (bHead * n.tTail + (bHigh - bHead) * n.tHi) + bSign * n.node[bAt + 1] * n.t;
+    const double small = ((head.lo + n.node[aAt + 1]) + (bt + bHigh * n.aLo)) + bHigh * n.sinMinusT;
+    return fastTwoSum(head.hi, small + aHigh * n.cosMinusOne);
 }
 
-// sin(angle + shift * pi / 2) of a reduced angle; false when its rounding is not sure.
-[[gnu::always_inline]] inline bool sineOfReduced(const Reduction& reduced, int shift,
-                                                 double& result) {
+// sin(angle + shift * pi / 2) of a reduced angle, through its expansion at the node; false when
+// its rounding is not sure.
+[[gnu::always_inline]] inline bool sineOfReduced(const Reduction& reduced, const NearNode& n,
+                                                 int shift, double& result) {
     const int quadrant = reduced.quadrant + shift;
     const int cosine = quadrant & 1;
     const int restNegative = std::signbit(reduced.hi) ? 1 : 0;
-    const DoubleDouble value =
-        sineNearNode(std::fabs(reduced.hi), SIGNS[restNegative] * reduced.lo, cosine);
+    const DoubleDouble value = alongNode(n, cosine);
     double rounded = 0.0;
     const bool sure = roundsSurely(value, SINE_ERROR * value.hi + reduced.error, rounded);
     result = SIGNS[((quadrant >> 1) ^ (restNegative & (cosine ^ 1))) & 1] * rounded;
     return sure;
+}
+
+[[gnu::always_inline]] inline NearNode nearNode(const Reduction& reduced) {
+    return nearNode(std::fabs(reduced.hi), SIGNS[std::signbit(reduced.hi) ? 1 : 0] * reduced.lo);
 }
 
 // asin x - x for 0 <= x <= SERIES_LIMIT, given z = x^2, as x z (1/6 + z Q(z)) with the
@@ -273,8 +296,9 @@ double sin(double x) {
     if (!(ax <= LARGEST)) {
         return NOT_A_NUMBER;
     }
+    const Reduction reduced = reduce(ax);
     double result = 0.0;
-    if (sineOfReduced(reduce(ax), 0, result)) {
+    if (sineOfReduced(reduced, nearNode(reduced), 0, result)) {
         return SIGNS[std::signbit(x) ? 1 : 0] * result;
     }
     return detail::accurateSin(x);
@@ -288,8 +312,9 @@ double cos(double x) {
     if (!(ax <= LARGEST)) {
         return NOT_A_NUMBER;
     }
+    const Reduction reduced = reduce(ax);
     double result = 0.0;
-    if (sineOfReduced(reduce(ax), 1, result)) {
+    if (sineOfReduced(reduced, nearNode(reduced), 1, result)) {
         return result;
     }
     return detail::accurateCos(x);
@@ -301,15 +326,16 @@ SinCos sincos(double x) {
         return {sin(x), cos(x)};
     }
     const Reduction reduced = reduce(ax);
+    const NearNode n = nearNode(reduced);
     SinCos both;
     if (ax < SINE_IS_ARGUMENT) {
         both.sin = x;
-    } else if (sineOfReduced(reduced, 0, both.sin)) {
+    } else if (sineOfReduced(reduced, n, 0, both.sin)) {
         both.sin = SIGNS[std::signbit(x) ? 1 : 0] * both.sin;
     } else {
         both.sin = detail::accurateSin(x);
     }
-    if (!sineOfReduced(reduced, 1, both.cos)) {
+    if (!sineOfReduced(reduced, n, 1, both.cos)) {
         both.cos = detail::accurateCos(x);
     }
     return both;

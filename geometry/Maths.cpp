@@ -40,13 +40,14 @@ constexpr double ROUNDING_SHIFTER = 0x1.8p52;
 constexpr double T_HEAD_SHIFTERS[2] = {0.0, 0x1.8p17};
 
 // How far the double-double results may lie from the exact value, relative to it (see
-// sineNearNode and angleNearNode), and the absolute error a reduction adds to the angle.
+// alongNode and angleNearNode), and the absolute error a reduction adds to the angle (2^-105 at
+// most for Cody and Waite's, 2^-105 of pi / 4 for the wide one's leading 106 bits).
 constexpr double SINE_ERROR = 0x1p-67;
 constexpr double ANGLE_ERROR = 0x1p-69;
 constexpr double REDUCTION_ERROR = 0x1p-100;
 
-// Taylor coefficients of cos t - 1 and sin t - t: for |t| <= 2^-8 the terms left out stay
-// below 2^-78 of the result.
+// Taylor coefficients of cos t - 1 and sin t - t: for |t| <= 2^-9 the terms left out stay
+// below 2^-86 of the result.
 constexpr double COS_2 = -0.5;
 constexpr double COS_4 = 1.0 / 24;
 constexpr double COS_6 = -1.0 / 720;
@@ -67,10 +68,6 @@ constexpr double SERIES_SUM_ERROR = 0x1p-61;
 constexpr double GUESS[] = {0.9999632961937411, 0.16898592447592634, 0.0533299415180228,
                             0.1029793098990906};
 
-// The helpers below are marked always_inline: left as calls, they pass their pairs through
-// memory and take a third longer than inlined (GCC keeps them out of line otherwise, as sin, cos
-// and sincos each use them).
-
 // +1 and -1 by a sign bit: signs applied by multiplying, without a branch that random
 // quadrants would mispredict.
 constexpr double SIGNS[2] = {1.0, -1.0};
@@ -83,6 +80,10 @@ constexpr DoubleDouble PI = {2.0 * HALF_PI.hi, 2.0 * HALF_PI.lo};
 constexpr DoubleDouble ARCSINE_BASE[2] = {ZERO_ANGLE, HALF_PI};
 constexpr DoubleDouble ARCCOSINE_BASE[4] = {HALF_PI, HALF_PI, ZERO_ANGLE, PI};
 constexpr double ARCCOSINE_SIGN[4] = {-1.0, 1.0, 1.0, -1.0};
+
+// The helpers below are marked always_inline: left as calls, they pass their pairs through
+// memory and take a third longer than inlined (GCC keeps them out of line otherwise, as sin, cos
+// and sincos each use them).
 
 // v rounded to the nearest integer, returned as a double and in `n`, for 0 <= v < 2^31:
 // adding 1.5 * 2^52 leaves the integer in the low bits of the sum.
@@ -103,8 +104,8 @@ struct Reduction {
 };
 
 // Cody and Waite's reduction for 0 <= ax < 2^20, arguments below pi / 4 included (k = 0 leaves
-// them exact, and one path for all avoids a branch). hi + lo is left unnormalised, |lo| within
-// two units of hi's last place, so that hi is ready early.
+// them exact, and one path for all avoids a branch). hi + lo is left unnormalised so that hi is
+// ready early: lo may exceed half a unit of hi's last place, but stays below 2^-40 of hi.
 [[gnu::always_inline]] inline Reduction reduceCodyWaite(double ax) {
     int n = 0;
     const double k = nearestInteger(ax * TWO_OVER_PI, n);
@@ -264,7 +265,8 @@ struct NearNode {
                             (c.hi * node[detail::SINE + 1] + c.lo * sineHi);
     const double low = (d.lo + (sc.lo - cs.lo)) + crossLow;
     const double tail = tailAtHi + (0.5 * z) * low;
-    // base + sign * v is exact: both are multiples of 2^-51 and their sum is below 4.
+    // base + sign * v is exact: pi / 2 and pi rounded are multiples of 2^-49 and 2^-48, v of
+    // 2^-8, and the sum lies below 4.
     const DoubleDouble head = fastTwoSum(base.hi + sign * v, sign * d.hi);
     return fastTwoSum(head.hi, head.lo + (base.lo + sign * (low + tail)));
 }

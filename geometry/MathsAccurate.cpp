@@ -1,8 +1,9 @@
-// The 256-bit evaluation behind zelmor::maths, for the arguments (a few in 10,000) whose
+// The 256-bit evaluation behind zelmor::maths, for the arguments (about one in 10,000) whose
 // double-double value lies too close to a midpoint between two doubles to round with certainty.
-// It works in WideFixed: exact reduction by 2 / pi, Taylor series, and Newton's method for the
-// arcsine, each within 2^-200 of the exact value, which decides the rounding of every argument
-// unless its exact result lies that close to a midpoint.
+// It works in WideFixed: exact reduction by 2 / pi and Taylor series give sines and cosines
+// within 2^-240; Newton's method refines arcsines until their rounding is sure, to 2^-180 at
+// most. That decides the rounding of every argument whose exact result does not lie that close
+// to a midpoint (about 2^-120 is the closest to be expected among all doubles).
 #include "geometry/Maths_detail.h"
 
 #include <array>

@@ -4,10 +4,34 @@
 // every call), geometry/MathsAccurate.cpp (the wide evaluation for the rest) and the tables.
 
 #include <cstdint>
+#include <cstring>
+#include <limits>
 
 #include "geometry/WideFixed.h"
 
 namespace zelmor::maths::detail {
+
+// Every NaN result has these bits, on every platform.
+constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
+// Below 2^-26, sin x and asin x lie within x^3 / 6 < 2^-54.5 |x| of x, closer than any
+// neighbouring midpoint, so they round to x.
+constexpr double SINE_IS_ARGUMENT = 0x1p-26;
+
+// +1 and -1 by a sign bit: signs applied by multiplying, without a branch that random
+// quadrants or signs would mispredict.
+constexpr double SIGNS[2] = {1.0, -1.0};
+
+// v rounded to the nearest integer, returned as a double and in `n`, for 0 <= v < 2^31:
+// adding 1.5 * 2^52 leaves the integer in the low bits of the sum, and taking it away again
+// leaves the integer itself.
+[[gnu::always_inline]] inline double nearestInteger(double v, int& n) {
+    constexpr double ROUNDING_SHIFTER = 0x1.8p52;
+    const double shifted = v + ROUNDING_SHIFTER;
+    uint64_t bits = 0;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    n = static_cast<int>(bits & 0x7fffffff);
+    return shifted - ROUNDING_SHIFTER;
+}
 
 // An unevaluated sum hi + lo with |lo| at most half a unit in the last place of hi, or close to
 // that: about 106 bits. Every operation below is exact or says what it loses; none needs a
@@ -57,6 +81,7 @@ inline bool roundsSurely(const DoubleDouble& y, double error, double& rounded) {
 // be picked by index rather than by a branch that random quadrants would mispredict.
 constexpr int NODE_COUNT = 203;
 constexpr double NODES_PER_RADIAN = 256.0;
+constexpr double NODE_SPACING = 1.0 / NODES_PER_RADIAN;
 constexpr int SINE = 0;
 constexpr int COSINE = 2;
 extern const double NODE_SINE_COSINE[NODE_COUNT][4];

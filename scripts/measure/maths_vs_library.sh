@@ -15,7 +15,7 @@ fi
 out=${BUILD_DIR:-build-measure}
 mkdir -p "$out"
 g++ -std=c++20 -O2 -ffp-contract=off -fno-fast-math -fno-math-errno -Wall -Wextra -Wpedantic \
-    -I. scripts/measure/maths_vs_library.cpp geometry/Maths.cpp geometry/MathsAccurate.cpp \
-    geometry/MathsTables.cpp geometry/WideFixed.cpp -lmpfr -lgmp -o "$out/maths_vs_library"
+    -I. scripts/measure/maths_vs_library.cpp geometry/Maths*.cpp geometry/WideFixed.cpp \
+    -lmpfr -lgmp -o "$out/maths_vs_library"
 echo "C library: $(ldd --version | head -n 1)"
 "$out/maths_vs_library" "$@"

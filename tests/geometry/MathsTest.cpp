@@ -31,9 +31,9 @@ constexpr double NAN_RESULT = std::numeric_limits<double>::quiet_NaN();
 constexpr double INF = std::numeric_limits<double>::infinity();
 
 // The exact values rounded to nearest, worked out once with MPFR: zeros, subnormals, the
-// arguments where the evaluation changes method (2^-27, 2^-26, pi / 4, 2^20, sqrt(1/2)), the
-// doubles nearest to multiples of pi / 2, huge arguments (1e22, the double closest to a multiple
-// of pi / 2 of all, DBL_MAX) and the ends of [-1, 1].
+// arguments where the evaluation changes method (2^-27, 2^-26, 2^-9, pi / 4, 2^20, 0.21,
+// sqrt(1/2)), the doubles nearest to multiples of pi / 2, huge arguments (1e22, the double
+// closest to a multiple of pi / 2 of all, DBL_MAX) and the ends of [-1, 1].
 const EdgeCase EDGE_CASES[] = {
     {"sin", sin, 0x0p+0, 0x0p+0},
     {"sin", sin, -0x0p+0, -0x0p+0},
@@ -141,6 +141,13 @@ const EdgeCase EDGE_CASES[] = {
     {"acos", acos, 0x1.0000000000001p+0, NAN_RESULT},
     {"acos", acos, -0x1p+1, NAN_RESULT},
     {"acos", acos, 0x1.fffffffffffffp+1023, NAN_RESULT},
+    {"sin", sin, 0x1p-9, 0x1.ffffeaaaaaeefp-10},
+    {"sin", sin, 0x1.0000000000001p-9, 0x1.ffffeaaaaaef1p-10},
+    {"cos", cos, 0x1.8p-9, 0x1.ffff700006cp-1},
+    {"asin", asin, 0x1.ae147ae147ae1p-3, 0x1.b14e3666821f8p-3},
+    {"asin", asin, 0x1.ae147ae147ae2p-3, 0x1.b14e3666821f9p-3},
+    {"acos", acos, -0x1.ae147ae147ae1p-3, 0x1.c8497c1113157p+0},
+    {"acos", acos, 0x1.ae147ae147ae2p-3, 0x1.5bf5ee77728d9p+0},
     {"sin", sin, NAN_RESULT, NAN_RESULT},
     {"sin", sin, INF, NAN_RESULT},
     {"sin", sin, -INF, NAN_RESULT},

@@ -28,7 +28,8 @@ if(ZELMOR_WEB_TESTS AND EXISTS ${ZELMOR_GTEST_SOURCE}/CMakeLists.txt)
     ${CMAKE_SOURCE_DIR}/tests/sim/WorldTickTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/sim/UnitMovementTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/geometry/Vector3Test.cpp
-    ${CMAKE_SOURCE_DIR}/tests/geometry/ViewMathTest.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/geometry/ViewMathTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/geometry/MathsTest.cpp)
   # The simulation alone: no GL, no window, nothing that needs a browser.
   target_link_libraries(zelmor_sim_tests PRIVATE zelmor_session gtest_main)
   target_include_directories(zelmor_sim_tests PRIVATE ${CMAKE_SOURCE_DIR})

@@ -3,23 +3,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "geometry/Maths.h"
+
 namespace zelmor {
 
 namespace {
 
 // GLU's value of pi for gluPerspective.
 constexpr double GLU_PI = 3.14159265358979323846;
-
-// The lens angle's sine and cosine, the only library calls here. zelmor::maths::sin and
-// zelmor::maths::cos (geometry/Maths.h) take their place once they exist: until then these two
-// give the C library's bits, which match Linux's GLU but need not match other platforms'.
-double lensSine(double radians) {
-    return std::sin(radians);
-}
-
-double lensCosine(double radians) {
-    return std::cos(radians);
-}
 
 // gluLookAt works on three-float vectors, in float arithmetic.
 struct Direction {
@@ -66,11 +57,11 @@ Matrix4 Matrix4::lookAt(const Vector3& eye, const Vector3& centre, const Vector3
 Matrix4 Matrix4::perspective(double fovy, double aspect, double zNear, double zFar) {
     const double radians = fovy / 2 * GLU_PI / 180;
     const double deltaZ = zFar - zNear;
-    const double sine = lensSine(radians);
+    const double sine = maths::sin(radians);
     if (deltaZ == 0 || sine == 0 || aspect == 0) {
         return Matrix4();
     }
-    const double cotangent = lensCosine(radians) / sine;
+    const double cotangent = maths::cos(radians) / sine;
     // One column per line.
     // clang-format off
     const Doubles lens{cotangent / aspect, 0, 0, 0,

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "geometry/Maths.h"
+
 namespace zelmor {
 
 Vector3& Vector3::operator+=(const Vector3& b) {
@@ -58,11 +60,10 @@ double asinUpToHalf(double x) {
     return x + x * t * p;
 }
 
-// acos(c) * DEGREES_PER_RADIAN rounded to float, for 0 <= c <= 1: what the library's acos gives,
-// bit for bit, at a fraction of its cost. The polynomial's value lies within a few parts in 10^14
-// of the true one and the library's within one part in 10^16; when the whole band of 2^-36 around
-// it rounds to one float, that float is the answer, and otherwise (about 3 in 10,000 cases) the
-// library decides.
+// acos(c) * DEGREES_PER_RADIAN rounded to float, for 0 <= c <= 1: what the correctly rounded
+// acos gives, bit for bit, at a fraction of its cost. The polynomial's value lies within a few
+// parts in 10^14 of the true one; when the whole band of 2^-36 around it rounds to one float,
+// that float is the answer, and otherwise (about 3 in 10,000 cases) our own acos decides.
 float degreesOfAcos(double c) {
     constexpr double HALF_PI = 1.5707963267948966;
     const double radians =
@@ -73,7 +74,7 @@ float degreesOfAcos(double c) {
     if (low == static_cast<float>(degrees + band)) {
         return low;
     }
-    return static_cast<float>(std::acos(c) * DEGREES_PER_RADIAN);
+    return static_cast<float>(maths::acos(c) * DEGREES_PER_RADIAN);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "geometry/Maths.h"
 #include "scene/SceneRenderer.h"
 #include "sim/UnitFile.h"
 
@@ -113,7 +114,8 @@ const Unit::Direction& Unit::directionOf(float heading) const {
     std::memcpy(&bits, &heading, sizeof bits);
     if (bits != directionBits_) {
         const double a = heading * PI_APPROX * ONE_180TH;
-        direction_ = {std::sin(a), std::cos(a)};
+        const maths::SinCos direction = maths::sincos(a);
+        direction_ = {direction.sin, direction.cos};
         directionBits_ = bits;
     }
     return direction_;

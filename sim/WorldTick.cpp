@@ -7,6 +7,7 @@
 #include <tuple>
 #include <utility>
 
+#include "geometry/Maths.h"
 #include "scene/World.h"
 
 namespace zelmor {
@@ -16,8 +17,8 @@ namespace {
 // The lean (angles x and z) that a ground normal gives.
 std::pair<float, float> leanFor(const Vector3& normal) {
     const double factor = WorldTick::TILT_FACTOR;
-    return {static_cast<float>(std::asin(factor * normal.z) * DEGREES_PER_RADIAN),
-            static_cast<float>(-std::asin(factor * normal.x) * DEGREES_PER_RADIAN)};
+    return {static_cast<float>(maths::asin(factor * normal.z) * DEGREES_PER_RADIAN),
+            static_cast<float>(-maths::asin(factor * normal.x) * DEGREES_PER_RADIAN)};
 }
 
 // The terrain has few cells, so most moving units of a step stand on a cell whose lean an

@@ -125,6 +125,15 @@ void SessionReplay::stop(Verdict verdict, const std::string& message) {
     outcome_.message = message;
 }
 
+int32_t SessionReplay::nextClock() const {
+    for (std::size_t i = next_; i < events_.size(); ++i) {
+        if (events_[i].kind == Event::PASS) {
+            return events_[i].start;
+        }
+    }
+    return recordedEnd_;
+}
+
 uint64_t SessionReplay::hash() const {
     return SessionHash::of(session_);
 }

@@ -65,6 +65,9 @@ public:
     // The recorded clock (milliseconds since the recorded program started) of the pass being
     // played, and of the recording's last pass.
     int32_t clock() const { return pass_.start; }
+    // The recorded clock at the start of the next pass to be played, which the frames of a
+    // replay played at its recorded pace wait for; the last pass's end once none is left.
+    int32_t nextClock() const;
     int32_t recordedEnd() const { return recordedEnd_; }
     // The bytes of the embedded files.
     std::size_t embeddedBytes() const { return files_.bytes(); }

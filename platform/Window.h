@@ -32,6 +32,8 @@ public:
     // window does.
     bool show(int showCommand);
     void swapBuffers();
+    // The text of the window's title bar (the page's title in a browser).
+    void setTitle(const std::string& title);
     // True while the window is minimised or hidden: nothing drawn there would be seen.
     bool isMinimised() const;
     // Waits one frame period of the display, for a pass that draws nothing.

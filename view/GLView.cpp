@@ -25,7 +25,8 @@ std::string hex8(uint32_t value) {
 
 }  // namespace
 
-GLView::GLView() : previousRenderer_(SceneRenderer::install(&renderer_)) {}
+GLView::GLView(std::string logPath)
+    : previousRenderer_(SceneRenderer::install(&renderer_)), logPath_(std::move(logPath)) {}
 
 GLView::~GLView() {
     if (SceneRenderer::installed() == &renderer_) {
@@ -45,7 +46,9 @@ platform::Window* GLView::fail(const char* message) {
 
 platform::Window* GLView::createWindow(const std::string& title, int x, int y, int width,
                                        int height, platform::WindowProcedure procedure) {
-    glLog_.open("gl.log", std::ios::out | std::ios::trunc);
+    if (!logPath_.empty()) {
+        glLog_.open(logPath_, std::ios::out | std::ios::trunc);
+    }
     logLine("Start OpenGL Init");
     if (!platform::Window::registerClass()) {
         return fail("RegisterClass() failed: Cannot register window class.");

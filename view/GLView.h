@@ -28,7 +28,9 @@ public:
     static constexpr int LIGHT_SLOTS = 8;
     using GlFunction = void (*)();
 
-    GLView();
+    // The start-up report goes to logPath, "gl.log" in the working directory for the program;
+    // an empty path keeps no report.
+    explicit GLView(std::string logPath = "gl.log");
     ~GLView();
     GLView(const GLView&) = delete;
     GLView& operator=(const GLView&) = delete;
@@ -98,6 +100,7 @@ private:
     SceneRenderer* previousRenderer_ = nullptr;  // installed again when this view goes
     ViewGeometry geometry_;
     std::array<const Light*, LIGHT_SLOTS> lights_{};
+    std::string logPath_;
     std::ofstream glLog_;
     GlFunction addSwapHintRect_ = nullptr;
     GlFunction lockArrays_ = nullptr;

@@ -126,6 +126,12 @@ bool Window::makeCurrent() {
     return true;
 }
 
+void Window::setTitle(const std::string& title) {
+    if (native_->window != nullptr) {
+        SDL_SetWindowTitle(native_->window, title.c_str());
+    }
+}
+
 bool Window::show(int /*showCommand*/) {
     if (native_->window == nullptr) {
         return false;

@@ -129,6 +129,10 @@ bool Window::makeCurrent() {
     return true;
 }
 
+void Window::setTitle(const std::string& title) {
+    emscripten_set_window_title(title.c_str());
+}
+
 bool Window::show(int) {
     const bool wasShown = native_->shown;
     setCanvasShown(CANVAS, 1);

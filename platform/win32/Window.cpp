@@ -130,6 +130,12 @@ bool Window::makeCurrent() {
     return wglMakeCurrent(native_->deviceContext, native_->context) != FALSE;
 }
 
+void Window::setTitle(const std::string& title) {
+    if (native_->window != nullptr) {
+        SetWindowTextA(native_->window, title.c_str());
+    }
+}
+
 bool Window::show(int showCommand) {
     return ShowWindow(native_->window, showCommand) != FALSE;
 }

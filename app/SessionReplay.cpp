@@ -149,7 +149,9 @@ bool SessionReplay::advance() {
     if (progress == MainLoop::Progress::QUIT) {
         const Event* end = peek();
         const uint64_t replayed = hash();
-        if (end == nullptr || end->kind != Event::END) {
+        if (end == nullptr) {
+            runOut();
+        } else if (end->kind != Event::END) {
             stop(Verdict::DAMAGED, "damaged: the session quit at step " +
                                        std::to_string(session_.steps()) + " without an End record");
         } else if (end->step != session_.steps() || end->value != replayed) {
@@ -275,12 +277,7 @@ bool SessionReplay::isMinimised() {
     }
     const Event* event = peek();
     if (event == nullptr) {
-        const std::string verified = std::to_string(outcome_.lastMatch);
-        stop(ending_.verdict,
-             ending_.verdict == Verdict::TRUNCATED
-                 ? "truncated after step " + std::to_string(steps) + ", verified up to step " +
-                       verified
-                 : ending_.message + " (verified up to step " + verified + ")");
+        runOut();
         return true;
     }
     if (event->kind != Event::PASS) {
@@ -292,6 +289,14 @@ bool SessionReplay::isMinimised() {
     pass_ = {event->minimised, event->start, event->end};
     readings_ = 0;
     return pass_.minimised;
+}
+
+void SessionReplay::runOut() {
+    const std::string verified = std::to_string(outcome_.lastMatch);
+    stop(ending_.verdict, ending_.verdict == Verdict::TRUNCATED
+                              ? "truncated after step " + std::to_string(session_.steps()) +
+                                    ", verified up to step " + verified
+                              : ending_.message + " (verified up to step " + verified + ")");
 }
 
 int32_t SessionReplay::RecordedClock::now() {

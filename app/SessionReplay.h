@@ -88,6 +88,8 @@ private:
     void read(std::istream& in);
     void loadScene();
     void stop(Verdict verdict, const std::string& message);
+    // The events are used up before the session's end: the file stopped early or was damaged.
+    void runOut();
     const Event* peek() const;
 
     // LoopClient: the recorded input, the session's steps, lists and frames.

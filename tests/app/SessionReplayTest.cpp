@@ -177,13 +177,33 @@ TEST(GoldenReplay, DamagedRecordingsStopWithTheirVerdict) {
     flipped[boundaries[1] + 40] ^= 0x10;
     const Case cases[] = {
         {"a flipped bit", flipped, Verdict::DAMAGED, "CRC"},
-        {"a pass drawn 2 s longer than it was",
+        {"passes that claim two seconds more",
          rewritten(golden,
                    [](auto& records) {
                        int passes = 0;
                        for (replay::Record& record : records) {
                            if (auto* pass = std::get_if<replay::Pass>(&record); pass && ++passes == 20) {
                                pass->end += 2000;
+                           }
+                       }
+                   }),
+         Verdict::DAMAGED, "no state hash for step"},
+        // A pass that ran longer runs the loop past the messages recorded for the next pass.
+        {"a message for a step the replay has passed",
+         rewritten(golden,
+                   [](auto& records) {
+                       replay::Pass* before = nullptr;
+                       replay::Pass* last = nullptr;
+                       for (std::size_t i = 1; i < records.size(); ++i) {
+                           const auto* h = std::get_if<replay::Handled>(&records[i]);
+                           if (h && std::holds_alternative<replay::Pass>(records[i - 1]) &&
+                               before != nullptr && h->step % 100 > 10 && h->step % 100 < 80) {
+                               before->end += 60;
+                               return;
+                           }
+                           if (auto* pass = std::get_if<replay::Pass>(&records[i])) {
+                               before = last;
+                               last = pass;
                            }
                        }
                    }),

@@ -16,6 +16,14 @@ target_link_options(zelmor PRIVATE
   "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/")
 set_property(TARGET zelmor APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/shell.html)
 
+# zelmor-replay for Node, with the native tool's output and exit statuses: it reads the replay
+# from the real disk (NODERAWFS), its exit status reaches the shell (EXIT_RUNTIME), and the
+# WebAssembly is inside the one .js file, which Node's fetch would not read from a path.
+add_executable(zelmor-replay ${CMAKE_SOURCE_DIR}/tools/zelmor-replay.cpp)
+target_link_libraries(zelmor-replay PRIVATE zelmor_session)
+target_link_options(zelmor-replay PRIVATE -sNODERAWFS=1 -sENVIRONMENT=node
+  -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sSINGLE_FILE=1)
+
 # The simulation's tests with their pinned hashes, run under Node: the same bits as natively.
 # GoogleTest is built here from Debian's sources, since its packaged library is native code.
 option(ZELMOR_WEB_TESTS "Build the simulation tests for Node" ON)

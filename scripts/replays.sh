@@ -86,5 +86,6 @@ for replay in "${replays[@]}"; do
         }
     fi
     [[ -n "$save" ]] && printf '%s\t%s\n' "$replay" "$last" >>"$save"
-    echo "replays: $replay: verified, $last ($steps steps in $seconds s)"
+    echo "replays: $replay: verified by ${verifier[*]}: $last${expect:+, as natively}" \
+        "($steps steps in $seconds s)"
 done

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Windows build, proven under wine: installs what it needs (as root, when missing),
 # cross-builds with MinGW-w64 into build-win/, runs the unit and GL suites under wine on its own
-# Xvfb, plays the bundled scene with zelmor.exe (a rubber band, a right-click order, S, Escape)
-# and packs out/zelmor-win64.zip: zelmor.exe, zelmor-check.exe, the data files and a text for
-# Windows users.
+# Xvfb, verifies the recorded sessions (tests/replays/*.replay and the tour's out/tour/tour.replay)
+# with zelmor-replay.exe to the native tool's final step and hash, plays the bundled scene with
+# zelmor.exe (a rubber band, a right-click order, S, Escape) and packs out/zelmor-win64.zip:
+# zelmor.exe, zelmor-check.exe, zelmor-replay.exe, the data files and a text for Windows users.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,7 +21,11 @@ step "building into build-win/"
 # The windows preset: the optimisation of the Linux build without its debug information, which
 # would only slow the build and the link of these static programs.
 cmake --preset windows >/dev/null
-cmake --build build-win -j2 --target zelmor zelmor-check zelmor_tests zelmor_gl_tests
+cmake --build build-win -j2 --target zelmor zelmor-check zelmor-replay zelmor_tests \
+    zelmor_gl_tests
+# The native tool gives the final lines the recorded sessions must verify to.
+cmake --preset default >/dev/null
+cmake --build build -j2 --target zelmor-replay
 
 # A prefix of our own, made once, without the installer dialogs of Mono and Gecko.
 export WINEPREFIX=$root/build-win/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -41,6 +46,11 @@ step "unit suite under wine"
 wine build-win/tests/zelmor_tests.exe --gtest_brief=1
 step "GL suite under wine (Mesa through wine's opengl32)"
 wine build-win/tests/zelmor_gl_tests.exe --gtest_brief=1
+
+step "recorded sessions under wine: the native tool's final step and hash"
+native=build-win/replays-native.txt
+scripts/replays.sh --save "$native" -- build/tools/zelmor-replay
+scripts/replays.sh --expect "$native" -- wine build-win/tools/zelmor-replay.exe
 
 step "zelmor.exe under wine on the bundled scene"
 cd "$work/data"
@@ -113,8 +123,10 @@ mkdir -p "$package" out
 cp -r data/wdf data/models data/units data/models.lst "$package/"
 x86_64-w64-mingw32-strip -o "$package/zelmor.exe" build-win/zelmor.exe
 x86_64-w64-mingw32-strip -o "$package/zelmor-check.exe" build-win/tools/zelmor-check.exe
+x86_64-w64-mingw32-strip -o "$package/zelmor-replay.exe" build-win/tools/zelmor-replay.exe
 sed 's/$/\r/' docs/windows-readme.txt >"$package/README.txt"
 rm -f out/zelmor-win64.zip
 (cd "$work" && zip -qr "$root/out/zelmor-win64.zip" zelmor-win64)
-echo "windows: unit and GL suites passed under wine, zelmor.exe played the scene and ended with 0"
+echo "windows: unit and GL suites passed under wine, the recorded sessions verified to the native"\
+    "lines, zelmor.exe played the scene and ended with 0"
 echo "windows: out/zelmor-win64.zip"

@@ -1,5 +1,5 @@
 # Sourced by the scripts that drive the real program without a display. It makes a scratch
-# folder with a copy of data/ (no old logs), ends the program ($pid, once started) and Xvfb and
+# folder with a copy of data/ (no old logs or recordings), ends the program ($pid, once started) and Xvfb and
 # removes the folder on exit, and starts Xvfb on a display it picks itself, exported as DISPLAY.
 # The caller names itself in $name for its messages.
 work=$(mktemp -d)
@@ -13,7 +13,7 @@ cleanup() {
 trap cleanup EXIT
 
 cp -r data "$work/data"
-rm -f "$work/data/"*.log
+rm -rf "$work/data/"*.log "$work/data/replays"
 
 # Xvfb picks a free display itself and writes its number to the descriptor.
 exec {displayfd}<> <(:)

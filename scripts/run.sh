@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds zelmor and zelmor-check and runs zelmor on the bundled scene in data/. With a display
 # it opens the window; without one it plays the scripted tour under its own Xvfb and saves
-# screenshots.
+# screenshots and the session's recording into out/tour/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -31,5 +31,11 @@ status=0
 wait "$program" || status=$?
 echo "zelmor exited with code $status"
 echo "Screenshots of the tour: $shots"
+# The session's recording, the newest in data/replays/, for scripts/replays.sh.
+recording=$(ls -t data/replays/*.replay 2>/dev/null | head -n 1 || true)
+if [[ -n "$recording" ]]; then
+    cp "$recording" "$shots/tour.replay"
+    echo "Its recording: $shots/tour.replay"
+fi
 echo "Last frame-rate line: $(tail -n 1 data/zelmorGL.log 2>/dev/null || echo none)"
 exit "$status"

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds zelmor and runs every test: logic, GL on a Mesa context, the real program under its own
-# Xvfb, the web build (its simulation under Node, the page in headless Chromium) and the
-# Windows build, proven under wine (scripts/windows.sh), and the Debian package, installed and
-# played (scripts/package.sh). Installs the Debian packages it needs when they are missing. Then
-# the hardening runs: a 60 s soak of the real program under random input, the unit and GL
-# suites built with AddressSanitizer and UndefinedBehaviorSanitizer (leaks included), the real
-# program under LeakSanitizer, and 60 s of fuzzing for each file reader.
+# Xvfb, the web build (its simulation and the recorded sessions under Node, the page in headless
+# Chromium) and the Windows build, proven under wine (scripts/windows.sh), both verifying the
+# tour's recording (out/tour/tour.replay, kept by the end-to-end suite) to the native bits, and
+# the Debian package, installed and played (scripts/package.sh). Installs the Debian packages it
+# needs when they are missing. Then the hardening runs: a 60 s soak of the real program under
+# random input, the unit and GL suites built with AddressSanitizer and UndefinedBehaviorSanitizer
+# (leaks included), the real program under LeakSanitizer, and 60 s of fuzzing for each file
+# reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -14,11 +16,14 @@ step "building into build/"
 scripts/build.sh build
 step "ctest: unit, GL and end-to-end suites"
 ctest --test-dir build --output-on-failure -j2
+# The tour's end-to-end test keeps its recording for the web and Windows stages to verify.
+[[ -f out/tour/tour.replay ]] ||
+    { echo "test: the tour's end-to-end test left no out/tour/tour.replay" >&2; exit 1; }
 
-step "web: the simulation's pinned hashes under Node, the page in headless Chromium"
+step "web: the simulation's pinned hashes and the replays under Node, the page in headless Chromium"
 scripts/web.sh --check
 
-step "windows: cross-build, unit and GL suites and the program under wine, out/zelmor-win64.zip"
+step "windows: cross-build, unit and GL suites, the replays and the program under wine, out/zelmor-win64.zip"
 scripts/windows.sh
 
 step "package: the Debian package, lintian, installed and played under Xvfb, its bad cases, removed"
@@ -56,7 +61,7 @@ scripts/fuzz.sh 60
 
 # Every step above stops the script on its first failure, so reaching here means all passed.
 count() { ctest --test-dir "$1" -N "${@:2}" | awk '/Total Tests:/ { print $3 }'; }
-checks=$(($(count build) + $(count build-asan -L unit) + $(count build-asan -L gl) + 2 + 1 + 1 + 2 + 4))
-echo "tests, 2 web checks, the Windows and package stages, sanitizer suites, 2 soaks and 4 fuzz"\
+checks=$(($(count build) + $(count build-asan -L unit) + $(count build-asan -L gl) + 3 + 1 + 1 + 2 + 4))
+echo "tests, 3 web checks, the Windows and package stages, sanitizer suites, 2 soaks and 4 fuzz"\
     "targets:"
 echo "all: $checks passed, 0 failed"

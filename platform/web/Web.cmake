@@ -3,18 +3,29 @@
 # The page: zelmor.html with its .js, .wasm and .data (the data folder, preloaded into the
 # page's file system so the program finds "wdf/test.wdf" where it looks). ASYNCIFY lets the
 # blocking main loop hand the browser its turn in the buffer swap; the fixed-function emulation
-# runs GL 1.1 on WebGL. The page's file system stays reachable so the logs can be read back.
+# runs GL 1.1 on WebGL. The page's file system stays reachable so the logs can be read back, and
+# the page writes a replay to play into it before the program starts, which waits for it (a run
+# dependency). Recordings made in data/ itself are no part of the page.
 set_target_properties(zelmor PROPERTIES SUFFIX ".html")
 target_link_options(zelmor PRIVATE
   -sLEGACY_GL_EMULATION=1
   -sASYNCIFY=1
   -sALLOW_MEMORY_GROWTH=1
   -sEXIT_RUNTIME=1
-  -sEXPORTED_RUNTIME_METHODS=['FS']
+  -sEXPORTED_RUNTIME_METHODS=['FS','addRunDependency','removeRunDependency']
   -sMINIFY_HTML=0
   "SHELL:--shell-file ${CMAKE_CURRENT_LIST_DIR}/shell.html"
-  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/")
+  "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/"
+  "SHELL:--exclude-file ${CMAKE_SOURCE_DIR}/data/replays")
 set_property(TARGET zelmor APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/shell.html)
+
+# zelmor-replay for Node, with the native tool's output and exit statuses: it reads the replay
+# from the real disk (NODERAWFS), its exit status reaches the shell (EXIT_RUNTIME), and the
+# WebAssembly is inside the one .js file, which Node's fetch would not read from a path.
+add_executable(zelmor-replay ${CMAKE_SOURCE_DIR}/tools/zelmor-replay.cpp)
+target_link_libraries(zelmor-replay PRIVATE zelmor_session)
+target_link_options(zelmor-replay PRIVATE -sNODERAWFS=1 -sENVIRONMENT=node
+  -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sSINGLE_FILE=1)
 
 # The simulation's tests with their pinned hashes, run under Node: the same bits as natively.
 # GoogleTest is built here from Debian's sources, since its packaged library is native code.

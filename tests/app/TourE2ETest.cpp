@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/SessionReplay.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/Screenshot.h"
 #include "tests/support/TestFiles.h"
@@ -42,6 +44,8 @@ TEST(Tour, PlaysTheBundledSceneAndSavesItsScreenshots) {
     test::TempDir folder;
     fs::copy(fs::path(ZELMOR_SOURCE_DIR) / "data", folder.path() / "data",
              fs::copy_options::recursive);
+    // Recordings of sessions run in data/ itself are not this one's.
+    fs::remove_all(folder.path() / "data" / "replays");
     const fs::path shots = folder.path() / "shots";
     fs::create_directory(shots);
     test::ProgramRun program(ZELMOR_BINARY, folder.path() / "data", x.display());
@@ -53,6 +57,23 @@ TEST(Tour, PlaysTheBundledSceneAndSavesItsScreenshots) {
     EXPECT_EQ(*code, 0);
     EXPECT_EQ(program.standardError().find("no readable"), std::string::npos)
         << "in the data folder it finds its scene";
+
+    // The session's recording replays to every state hash it recorded. It is kept as
+    // out/tour/tour.replay, where the web and Windows stages verify it on their platforms.
+    std::vector<fs::path> recordings;
+    for (const auto& entry : fs::directory_iterator(folder.path() / "data" / "replays")) {
+        recordings.push_back(entry.path());
+    }
+    ASSERT_EQ(recordings.size(), 1u);
+    const fs::path kept = fs::path(ZELMOR_SOURCE_DIR) / "out" / "tour" / "tour.replay";
+    fs::create_directories(kept.parent_path());
+    fs::copy_file(recordings[0], kept, fs::copy_options::overwrite_existing);
+    std::ifstream recording(kept, std::ios::binary);
+    SessionReplay replay(recording);
+    EXPECT_EQ(replay.playToEnd().verdict, SessionReplay::Verdict::VERIFIED)
+        << replay.outcome().message;
+    EXPECT_GT(replay.steps(), 500u) << "the tour lasts several seconds";
+    EXPECT_EQ(replay.steps(), replay.recordedSteps());
 
     int count = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(shots)) {

@@ -1,13 +1,22 @@
 // The web page played in headless Chromium: it draws the scene, a rubber band selects a unit
 // (its marker shows), a right click moves it, S halts it, and Escape ends the program with
-// "End OpenGL" as the last line of "gl.log" in the page's file system. Without WebGL it says
-// why it cannot start.
-// Usage: node browser_test.mjs <folder with zelmor.html>
-import { writeFileSync } from "node:fs";
-import { resolve } from "node:path";
+// "End OpenGL" as the last line of "gl.log" in the page's file system. The session's recording
+// then plays in the page's replay viewer, dropped on a page whose session runs, and a replay
+// file named in the address plays too: each reaches its last step verified, Space pauses, Home
+// returns to step 0. Without WebGL the page says why it cannot start.
+// Usage: node browser_test.mjs <folder with zelmor.html> [replay to play] [file to keep the
+// page's recording in]
+// Without a replay to play, the address names the page's own recording.
+import { mkdtempSync, rmSync, writeFileSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { basename, join, resolve } from "node:path";
 import { Browser, decodePng, serveFolder } from "./cdp.mjs";
 
 const folder = resolve(process.argv[2] || "out/zelmor-web");
+const scratch = mkdtempSync(join(tmpdir(), "zelmor-web-"));
+const pageRecording = resolve(process.argv[4] || join(scratch, "page.replay"));
+const replayFile = resolve(process.argv[3] || pageRecording);
+const replayAddress = "replays/" + basename(replayFile);
 const TIMEOUT_MS = Number(process.env.ZELMOR_WEB_TIMEOUT_MS || 90000);
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
@@ -52,7 +61,7 @@ function openGround(shot, from) {
   throw new Error("no open ground to send the unit to");
 }
 
-const { server, base } = await serveFolder(folder);
+const { server, base } = await serveFolder(folder, { ["/" + replayAddress]: replayFile });
 const browser = new Browser();
 const consoleLines = [];
 browser.on((message) => {
@@ -93,6 +102,53 @@ const fpsLines = () => consoleLines.filter((l) => l.startsWith("zelmorGL.log: ")
 async function framesGoOn() {
   const seen = fpsLines();
   await waitFor("a new frames-per-second line", () => fpsLines() > seen);
+}
+
+// The replay viewer's title: "zelmor replay: step S of N, T s, speed[, paused][, verdict]".
+const title = () => evaluate("document.title").catch(() => "");
+function replayTitle(text) {
+  const parts = /^zelmor replay: step (\d+) of (\d+), [\d.]+ s, ([^,]+)(, paused)?(?:, (.*))?$/.exec(text);
+  return parts && { step: Number(parts[1]), of: Number(parts[2]), speed: parts[3],
+                    paused: parts[4] !== undefined, verdict: parts[5] ?? "" };
+}
+async function waitForTitle(what, test) {
+  return waitFor(what, async () => {
+    const shown = replayTitle(await title());
+    return shown && test(shown) ? shown : null;
+  });
+}
+// Two frames of the page: the viewer has had its turn to play on and to show it.
+const twoFrames = () => evaluate(
+  "new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(() => r(true))))");
+
+// The recording the viewer has loaded plays to its last step, verified, as fast as the frames
+// allow; Space pauses, Home returns to step 0 and it stays there; Escape ends the viewer.
+async function playToTheEnd(how) {
+  const first = await waitForTitle("the replay viewer's title", () => true);
+  const line = await waitFor("the title on the page's status line", async () =>
+    (await evaluate(`document.getElementById("status").textContent`)).startsWith("zelmor replay: step"));
+  check(`${how}: the viewer plays it, its title on the page`, line && first.of > 0, "");
+  for (let faster = 0; faster < 5; faster++) await key("ArrowUp", "ArrowUp", 38);
+  // A verdict other than the running "hashes match" ends the replay.
+  const end = await waitForTitle("the replay's verdict",
+                                 (t) => t.verdict !== "" && t.verdict !== "hashes match");
+  check(`${how}: it reaches its last step (${end.of}), verified`,
+        end.step === end.of && end.verdict === "verified", `the title says: ${await title()}`);
+  const green = find(await screenshot(), ground).count / (canvas.width * canvas.height);
+  check(`${how}: its frames show the field`, green > 0.3 && green < 0.9,
+        `ground ${(green * 100).toFixed(1)}%`);
+  await key(" ", "Space", 32, " ");
+  await waitForTitle("the pause", (t) => t.paused);
+  await key("Home", "Home", 36);
+  const home = await waitForTitle("step 0", (t) => t.step === 0);
+  await twoFrames();
+  const later = replayTitle(await title());
+  check(`${how}: Space pauses, Home returns to step 0`,
+        home.paused && later.paused && later.step === 0, `the title says: ${await title()}`);
+  await key("Escape", "Escape", 27);
+  await waitFor("the viewer to end", () => evaluate("Module.exitCode !== null"));
+  check(`${how}: Escape ends the viewer with exit code 0`,
+        (await evaluate("Module.exitCode")) === 0, "");
 }
 
 const checks = [];
@@ -174,6 +230,39 @@ try {
   check("Escape ends the program: exit code 0, \"End OpenGL\" last in gl.log",
         exitCode === 0 && lines[0] === "Start OpenGL Init" && lines.at(-1) === "End OpenGL",
         `exit code ${exitCode}, gl.log:\n${log}`);
+
+  // The session's recording, from the page's file system, as base64.
+  const recorded = await evaluate(`(() => {
+    const names = FS.readdir("/replays").filter((name) => name.endsWith(".replay"));
+    if (names.length !== 1) return null;
+    const bytes = FS.readFile("/replays/" + names[0]);
+    let text = "";
+    for (let i = 0; i < bytes.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    }
+    return btoa(text); })()`);
+  check("the session's recording is in the page's file system", typeof recorded === "string", "");
+  writeFileSync(pageRecording, Buffer.from(recorded, "base64"));
+
+  // Dropped on a page whose session runs, the file is kept and the page plays it.
+  const linesBefore = fpsLines();
+  await page.send("Page.navigate", { url: base + "zelmor.html" });
+  await waitFor("the session to run", () => fpsLines() > linesBefore);
+  await evaluate(`(() => {
+    const bytes = Uint8Array.from(atob("${recorded}"), (c) => c.charCodeAt(0));
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([bytes], "session.replay"));
+    document.getElementById("canvas").dispatchEvent(
+      new DragEvent("drop", { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  })()`);
+  await waitFor("the page to load again with the dropped file", async () =>
+    (await evaluate("location.search").catch(() => "")) === "?dropped=session.replay");
+  await playToTheEnd("the session's recording dropped on the page");
+
+  await page.send("Page.navigate",
+                  { url: `${base}zelmor.html?replay=${encodeURIComponent(replayAddress)}` });
+  await playToTheEnd(`${basename(replayFile)} named in the address`);
+
   const thrown = consoleLines.filter((l) => l.startsWith("exception: "));
   check("no GL call or event handler threw on the way", thrown.length === 0, thrown.join("\n"));
   const fps = consoleLines.filter((l) => l.startsWith("zelmorGL.log: ")).map((l) => parseFloat(l.slice(14)));
@@ -214,4 +303,5 @@ try {
 } finally {
   await browser.close();
   server.close();
+  rmSync(scratch, { recursive: true, force: true });
 }

@@ -10,12 +10,14 @@ import { inflateSync } from "node:zlib";
 const TYPES = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm",
                 ".data": "application/octet-stream" };
 
-// Serves the folder on a free local port; resolves to the server and its base address.
-export function serveFolder(folder) {
+// Serves the folder on a free local port, and each file of `files` (address path -> file) at
+// its path; resolves to the server and its base address.
+export function serveFolder(folder, files = {}) {
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, "http://x").pathname));
-    const file = join(folder, path);
-    if (!file.startsWith(folder) || !existsSync(file)) {
+    const named = Object.hasOwn(files, path);
+    const file = named ? files[path] : join(folder, path);
+    if (!(named || file.startsWith(folder)) || !existsSync(file)) {
       response.writeHead(404).end();
       return;
     }

@@ -17,7 +17,7 @@ rm -rf "$work/data/"*.log "$work/data/replays"
 
 # Xvfb picks a free display itself and writes its number to the descriptor.
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 read -r -t 10 -u "$displayfd" number || { echo "$name: Xvfb did not start" >&2; exit 1; }
 exec {displayfd}>&-

@@ -23,7 +23,7 @@ cleanup() {
 }
 trap cleanup EXIT
 exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd "$displayfd" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 read -r -t 10 -u "$displayfd" number || { echo "make_golden_replays: no Xvfb" >&2; exit 1; }
 exec {displayfd}>&-

@@ -17,7 +17,7 @@ fi
 
 display=":$((90 + RANDOM % 400))"
 while [[ -e "/tmp/.X11-unix/X${display#:}" ]]; do display=":$((${display#:} + 1))"; done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 100); do [[ -e "/tmp/.X11-unix/X${display#:}" ]] && break; sleep 0.05; done

@@ -68,7 +68,6 @@ ReplayWriter::ReplayWriter(ReplaySink& sink) : sink_(sink) {
     putLittleEndian(header, 0, 4);
     send(header);
     flushSink();
-    chunk_.reserve(2 * CHUNK_TARGET_BYTES);
 }
 
 void ReplayWriter::write(const Record& record) {

@@ -16,7 +16,8 @@ target_link_options(zelmor PRIVATE
   "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/")
 set_property(TARGET zelmor APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/shell.html)
 
-# The simulation's tests with their pinned hashes, run under Node: the same bits as natively.
+# The simulation's tests with their pinned hashes, and the replay file's, run under Node: the
+# same bits as natively.
 # GoogleTest is built here from Debian's sources, since its packaged library is native code.
 option(ZELMOR_WEB_TESTS "Build the simulation tests for Node" ON)
 set(ZELMOR_GTEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest's sources")
@@ -28,7 +29,12 @@ if(ZELMOR_WEB_TESTS AND EXISTS ${ZELMOR_GTEST_SOURCE}/CMakeLists.txt)
     ${CMAKE_SOURCE_DIR}/tests/sim/WorldTickTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/sim/UnitMovementTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/geometry/Vector3Test.cpp
-    ${CMAKE_SOURCE_DIR}/tests/geometry/ViewMathTest.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/geometry/ViewMathTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/app/Crc32Test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/app/ReplayWriterTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/app/ReplayReaderTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/app/ReplayFileSinkTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/TestFiles.cpp)
   # The simulation alone: no GL, no window, nothing that needs a browser.
   target_link_libraries(zelmor_sim_tests PRIVATE zelmor_sim gtest_main)
   target_include_directories(zelmor_sim_tests PRIVATE ${CMAKE_SOURCE_DIR})

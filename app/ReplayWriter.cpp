@@ -218,6 +218,9 @@ void ReplayWriter::appendRecord(uint8_t kind) {
     const std::size_t recordBytes = 1 + varintSize(length) + length;
     if (chunk_.size() + recordBytes > MAX_CHUNK_PAYLOAD) {
         writeChunk();
+        if (failed()) {
+            return;
+        }
     }
     if (chunk_.empty()) {
         chunkSince_ = lastReading_;

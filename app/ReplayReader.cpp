@@ -208,12 +208,9 @@ void ReplayReader::decodeHandled(ReplayCursor& fields, Record& record) {
     if (fields.failed()) {
         return;
     }
-    const std::string_view problem =
-        message > UINT32_MAX ? "a message that sessions do not record"
-                             : messageProblem(static_cast<uint32_t>(message), wParam, lParam);
+    const std::string_view problem = messageProblem(message, wParam, lParam);
     if (!problem.empty()) {
-        fields.fail(std::string(problem) + " (message " + std::to_string(message) + ", wParam " +
-                    std::to_string(wParam) + ", lParam " + std::to_string(lParam) + ")");
+        fields.fail(std::string(problem) + ": " + describeMessage(message, wParam, lParam));
         return;
     }
     record = Handled{step, static_cast<uint32_t>(message), wParam, lParam};

@@ -152,8 +152,8 @@ std::optional<std::string> ReplayWriter::fieldsOf(const Handled& handled) {
     const std::string_view problem =
         messageProblem(handled.message, handled.wParam, handled.lParam);
     if (!problem.empty()) {
-        return std::string(problem) + " (message " + std::to_string(handled.message) + ", wParam " +
-               std::to_string(handled.wParam) + ", lParam " + std::to_string(handled.lParam) + ")";
+        return std::string(problem) + ": " +
+               describeMessage(handled.message, handled.wParam, handled.lParam);
     }
     if (auto stepProblem = putStep(handled.step)) {
         return stepProblem;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <variant>
@@ -118,21 +119,38 @@ inline constexpr MessageRule MESSAGE_RULES[] = {
 };
 // clang-format on
 
-// Why a Handled record cannot be in a replay, empty when it can.
-constexpr std::string_view messageProblem(uint32_t message, uint64_t wParam, int64_t lParam) {
+// The rule of a message, or null when sessions do not record it. The message is taken whole, so
+// that a 64-bit number cannot pass for a message by its low bits.
+constexpr const MessageRule* messageRule(uint64_t message) {
     for (const MessageRule& rule : MESSAGE_RULES) {
-        if (rule.message != message) {
-            continue;
+        if (rule.message == message) {
+            return &rule;
         }
-        if ((wParam & ~rule.wParamMask) != 0) {
-            return "wParam out of range for its message";
-        }
-        if (lParam < rule.lParamMin || lParam > rule.lParamMax) {
-            return "lParam out of range for its message";
-        }
-        return {};
     }
-    return "a message that sessions do not record";
+    return nullptr;
+}
+
+// Why a Handled record cannot be in a replay, empty when it can.
+constexpr std::string_view messageProblem(uint64_t message, uint64_t wParam, int64_t lParam) {
+    const MessageRule* rule = messageRule(message);
+    if (rule == nullptr) {
+        return "a message that sessions do not record";
+    }
+    if ((wParam & ~rule->wParamMask) != 0) {
+        return "wParam out of range";
+    }
+    if (lParam < rule->lParamMin || lParam > rule->lParamMax) {
+        return "lParam out of range";
+    }
+    return {};
+}
+
+// A message by its name where it has one, with its parameters: "WM_SIZE wParam 0 lParam -1".
+inline std::string describeMessage(uint64_t message, uint64_t wParam, int64_t lParam) {
+    const MessageRule* rule = messageRule(message);
+    const std::string name =
+        rule != nullptr ? std::string(rule->name) : "message " + std::to_string(message);
+    return name + " wParam " + std::to_string(wParam) + " lParam " + std::to_string(lParam);
 }
 
 }  // namespace zelmor::replay

@@ -10,9 +10,9 @@ namespace zelmor::replay {
 
 namespace {
 
-// A chunk's payload is read in pieces of this size, so that memory grows with the bytes that
-// are really there, not with the length a damaged file claims. Most chunks take one piece.
-constexpr std::size_t READ_PIECE = 2 * CHUNK_TARGET_BYTES;
+// A chunk's payload is read in pieces that start at this size and double, so that memory grows
+// with the bytes that are really there, not with the length a damaged file claims.
+constexpr std::size_t FIRST_PIECE = 4096;
 
 uint32_t littleEndian32(const char* bytes) {
     uint32_t value = 0;
@@ -118,7 +118,7 @@ bool ReplayReader::readPayload(std::size_t length) {
     at_ = 0;
     while (chunk_.size() < length) {
         const std::size_t had = chunk_.size();
-        const std::size_t piece = std::min(length - had, READ_PIECE);
+        const std::size_t piece = std::min(length - had, std::max(had, FIRST_PIECE));
         chunk_.resize(had + piece);
         const std::size_t got = readUpTo(chunk_.data() + had, piece);
         if (got < piece) {
@@ -208,12 +208,9 @@ void ReplayReader::decodeHandled(ReplayCursor& fields, Record& record) {
     if (fields.failed()) {
         return;
     }
-    const std::string_view problem =
-        message > UINT32_MAX ? "a message that sessions do not record"
-                             : messageProblem(static_cast<uint32_t>(message), wParam, lParam);
+    const std::string_view problem = messageProblem(message, wParam, lParam);
     if (!problem.empty()) {
-        fields.fail(std::string(problem) + " (message " + std::to_string(message) + ", wParam " +
-                    std::to_string(wParam) + ", lParam " + std::to_string(lParam) + ")");
+        fields.fail(std::string(problem) + ": " + describeMessage(message, wParam, lParam));
         return;
     }
     record = Handled{step, static_cast<uint32_t>(message), wParam, lParam};

@@ -68,7 +68,6 @@ ReplayWriter::ReplayWriter(ReplaySink& sink) : sink_(sink) {
     putLittleEndian(header, 0, 4);
     send(header);
     flushSink();
-    chunk_.reserve(2 * CHUNK_TARGET_BYTES);
 }
 
 void ReplayWriter::write(const Record& record) {
@@ -153,8 +152,8 @@ std::optional<std::string> ReplayWriter::fieldsOf(const Handled& handled) {
     const std::string_view problem =
         messageProblem(handled.message, handled.wParam, handled.lParam);
     if (!problem.empty()) {
-        return std::string(problem) + " (message " + std::to_string(handled.message) + ", wParam " +
-               std::to_string(handled.wParam) + ", lParam " + std::to_string(handled.lParam) + ")";
+        return std::string(problem) + ": " +
+               describeMessage(handled.message, handled.wParam, handled.lParam);
     }
     if (auto stepProblem = putStep(handled.step)) {
         return stepProblem;
@@ -219,6 +218,9 @@ void ReplayWriter::appendRecord(uint8_t kind) {
     const std::size_t recordBytes = 1 + varintSize(length) + length;
     if (chunk_.size() + recordBytes > MAX_CHUNK_PAYLOAD) {
         writeChunk();
+        if (failed()) {
+            return;
+        }
     }
     if (chunk_.empty()) {
         chunkSince_ = lastReading_;

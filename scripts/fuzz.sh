@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 seconds=${1:-60}
 build=$root/build-fuzz
-targets=(ModelFile ModelList UnitFile SceneFile)
+targets=(ModelFile ModelList UnitFile SceneFile ReplayFile)
 
 echo "fuzz: building the targets into $build"
 cmake --preset fuzz >/dev/null

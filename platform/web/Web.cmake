@@ -27,7 +27,8 @@ target_link_libraries(zelmor-replay PRIVATE zelmor_session)
 target_link_options(zelmor-replay PRIVATE -sNODERAWFS=1 -sENVIRONMENT=node
   -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sSINGLE_FILE=1)
 
-# The simulation's tests with their pinned hashes, run under Node: the same bits as natively.
+# The simulation's tests with their pinned hashes, the replay file's and the golden replays, run
+# under Node: the same bits as natively. They read the golden replays from the real disk.
 # GoogleTest is built here from Debian's sources, since its packaged library is native code.
 option(ZELMOR_WEB_TESTS "Build the simulation tests for Node" ON)
 set(ZELMOR_GTEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest's sources")
@@ -40,10 +41,17 @@ if(ZELMOR_WEB_TESTS AND EXISTS ${ZELMOR_GTEST_SOURCE}/CMakeLists.txt)
     ${CMAKE_SOURCE_DIR}/tests/sim/UnitMovementTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/geometry/Vector3Test.cpp
     ${CMAKE_SOURCE_DIR}/tests/geometry/ViewMathTest.cpp
-    ${CMAKE_SOURCE_DIR}/tests/geometry/MathsTest.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/geometry/MathsTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/app/Crc32Test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/app/ReplayWriterTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/app/ReplayReaderTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/app/ReplayFileSinkTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/app/SessionReplayTest.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/TestFiles.cpp)
   # The simulation alone: no GL, no window, nothing that needs a browser.
   target_link_libraries(zelmor_sim_tests PRIVATE zelmor_session gtest_main)
   target_include_directories(zelmor_sim_tests PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_options(zelmor_sim_tests PRIVATE -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1
-    -sEXIT_RUNTIME=1)
+  target_compile_definitions(zelmor_sim_tests PRIVATE ZELMOR_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_link_options(zelmor_sim_tests PRIVATE -sENVIRONMENT=node -sNODERAWFS=1
+    -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)
 endif()

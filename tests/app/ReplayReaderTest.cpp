@@ -19,9 +19,9 @@ using namespace test::bytes;
 
 struct Damage {
     std::string name;
-    std::string file;
     Status status;
     std::vector<std::string> words;  // each in the reason
+    std::string file;
 };
 
 // A file of one chunk of records, after the Header.
@@ -33,133 +33,84 @@ std::string handled(uint64_t message, uint64_t wParam, int64_t lParam) {
     return record(4, varint(0) + varint(message) + varint(wParam) + zigzag(lParam));
 }
 
+std::string hashed(uint8_t kind, uint64_t stepDelta) {
+    return record(kind, varint(stepDelta) + littleEndian(0, 8));
+}
+
 // Files broken by hand, one way each.
 std::vector<Damage> handMadeDamage() {
-    const std::string goodChunk = chunk(headerRecord() + endRecord());
-    const std::string twoChunks = fileHeader() + chunk(headerRecord()) + chunk(endRecord());
-    const std::string eleven(10, '\x80');
+    constexpr Status SHORT = Status::Truncated;
+    constexpr Status BAD = Status::Damaged;
+    const std::string good = chunk(headerRecord() + endRecord());
+    const std::string two = fileHeader() + chunk(headerRecord()) + chunk(endRecord());  // 58 bytes
+    const std::string cap = littleEndian(MAX_CHUNK_PAYLOAD, 4);
+    const std::string over = littleEndian(MAX_CHUNK_PAYLOAD + 1, 4);
+    const std::string tooLong(10, '\x80');
+    const std::string tooHigh = std::string(9, '\xFF') + "\x02";
+    // clang-format off
     return {
-        {"an empty file", "", Status::Truncated, {"inside its 16-byte header", "0 bytes"}},
-        {"half a header", fileHeader().substr(0, 11), Status::Truncated, {"16-byte header"}},
-        {"the header alone", fileHeader(), Status::Truncated, {"after its header"}},
-        {"bad magic",
-         "ZELMORRX" + fileHeader().substr(8) + goodChunk,
-         Status::Damaged,
-         {"bad magic"}},
-        {"another format, cut short", "PK\x03", Status::Damaged, {"bad magic"}},
-        {"major version 2", fileHeader(2, 0) + goodChunk, Status::Damaged, {"version 2.0"}},
-        {"cut in a chunk's length",
-         twoChunks.substr(0, twoChunks.size() - 17),
-         Status::Truncated,
-         {"inside the length of chunk 2"}},
-        {"cut in a chunk's payload",
-         twoChunks.substr(0, twoChunks.size() - 6),
-         Status::Truncated,
-         {"inside chunk 2", "9 of its 11 bytes"}},
-        {"cut in a chunk's CRC",
-         twoChunks.substr(0, twoChunks.size() - 1),
-         Status::Truncated,
-         {"inside the CRC of chunk 2"}},
-        {"a chunk length of 4 GiB",
-         fileHeader() + littleEndian(0xFFFFFFFF, 4),
-         Status::Damaged,
-         {"chunk 1 at byte 16", "length 4294967295 over the cap"}},
-        {"a chunk length just over the cap",
-         twoChunks.substr(0, 39) + littleEndian(MAX_CHUNK_PAYLOAD + 1, 4),
-         Status::Damaged,
-         {"chunk 2 at byte 39", "over the cap of 67174400"}},
-        {"a version over its cap",
-         fileHeader() + chunk(record(1, text(std::string(257, 'v')) + text("") + zigzag(0))),
-         Status::Damaged,
-         {"chunk 1", "Header record (kind 1) at byte 20", "257 bytes over"}},
-        {"a path over its cap",
-         oneChunk(record(2, text(std::string(4097, 'p')) + byte(1) + varint(0))),
-         Status::Damaged,
-         {"EmbeddedFile", "4097 bytes over"}},
-        {"a file over its cap",
-         oneChunk(record(2, text("a") + byte(1) + varint(MAX_FILE_BYTES + 1))),
-         Status::Damaged,
-         {"EmbeddedFile", "67108865 bytes over"}},
-        {"a record past its chunk",
-         oneChunk(byte(3) + varint(5) + byte(0)),
-         Status::Damaged,
-         {"SceneLoaded record", "runs past the end of the chunk"}},
-        {"a record shorter than its fields",
-         oneChunk(record(7, varint(1) + "1234567")),
-         Status::Damaged,
-         {"StateHash record", "ends inside its fields"}},
-        {"a varint of 11 bytes",
-         oneChunk(record(7, eleven + "\x01" + littleEndian(0, 8))),
-         Status::Damaged,
-         {"StateHash", "longer than 10 bytes"}},
-        {"a varint over 64 bits",
-         oneChunk(record(6, std::string(9, '\xFF') + "\x02" + zigzag(0))),
-         Status::Damaged,
-         {"Quit", "over 64 bits"}},
-        {"a step of 2^48",
-         oneChunk(record(7, varint(STEP_LIMIT) + littleEndian(0, 8))),
-         Status::Damaged,
-         {"StateHash", "not below 2^48"}},
-        {"steps that add up to 2^48",
-         oneChunk(record(7, varint(STEP_LIMIT / 2) + littleEndian(0, 8)) +
-                  record(8, varint(STEP_LIMIT / 2) + littleEndian(0, 8))),
-         Status::Damaged,
-         {"End", "not below 2^48"}},
-        {"a message sessions do not record",
-         oneChunk(handled(WM_CHAR, 'a', 0)),
-         Status::Damaged,
-         {"Handled", "message 258"}},
-        {"a known message in its low 32 bits",
-         oneChunk(handled(0x100000000 | WM_SIZE, 0, 0)),
-         Status::Damaged,
-         {"Handled", "do not record"}},
-        {"mouse data over 32 bits",
-         oneChunk(handled(WM_MOUSEMOVE, 0, 1ll << 32)),
-         Status::Damaged,
-         {"lParam out of range"}},
-        {"mouse flags beyond the MK_ flags",
-         oneChunk(handled(WM_LBUTTONUP, 0x80, 0)),
-         Status::Damaged,
-         {"wParam out of range"}},
-        {"a key code over 0xFF",
-         oneChunk(handled(WM_KEYDOWN, 0x100, 0)),
-         Status::Damaged,
-         {"wParam out of range"}},
-        {"a negative size",
-         oneChunk(handled(WM_SIZE, 0, -1)),
-         Status::Damaged,
-         {"lParam out of range"}},
-        {"a boolean of 2",
-         oneChunk(record(5, byte(2) + zigzag(0) + varint(0))),
-         Status::Damaged,
-         {"Pass", "boolean byte 2"}},
-        {"a pass start over 32 bits",
-         oneChunk(record(5, byte(0) + zigzag(1ll << 31) + varint(0))),
-         Status::Damaged,
-         {"Pass", "2147483648 ms from the last pass's end"}},
-        {"an exit code over 32 bits",
-         oneChunk(record(6, varint(0) + zigzag(-(1ll << 31) - 1))),
-         Status::Damaged,
-         {"Quit", "exit code"}},
-        {"kind 0", oneChunk(record(0, "")), Status::Damaged, {"kind 0 is no record kind"}},
-        {"a Header that is not first",
-         fileHeader() + chunk(record(3, "") + headerRecord()),
-         Status::Damaged,
-         {"first record is not a Header"}},
-        {"an unknown kind first",
-         fileHeader() + chunk(record(9, "") + headerRecord()),
-         Status::Damaged,
-         {"unknown record (kind 9)", "first record is not a Header"}},
-        {"a second Header", oneChunk(headerRecord()), Status::Damaged, {"a second Header"}},
-        {"a record after End in its chunk",
-         oneChunk(endRecord() + record(9, "")),
-         Status::Damaged,
-         {"chunk 1", "after the End record"}},
-        {"a chunk after End",
-         twoChunks + chunk(record(3, "")),
-         Status::Damaged,
-         {"byte 58", "after the End record"}},
+        {"an empty file", SHORT, {"inside its 16-byte header", "0 bytes"}, ""},
+        {"half a header", SHORT, {"16-byte header", "11 bytes"}, fileHeader().substr(0, 11)},
+        {"the header alone", SHORT, {"after its header"}, fileHeader()},
+        {"bad magic", BAD, {"bad magic"}, "ZELMORRX" + fileHeader().substr(8) + good},
+        {"another format, cut short", BAD, {"bad magic"}, "PK\x03"},
+        {"major version 2", BAD, {"version 2.0"}, fileHeader(2, 0) + good},
+        {"cut in a length", SHORT, {"inside the length of chunk 2"}, two.substr(0, 41)},
+        {"cut in a payload", SHORT, {"inside chunk 2", "9 of its 11 bytes"}, two.substr(0, 52)},
+        {"cut in a CRC", SHORT, {"inside the CRC of chunk 2"}, two.substr(0, 57)},
+        {"a chunk of 4 GiB", BAD, {"chunk 1 at byte 16", "length 4294967295 over the cap"},
+         fileHeader() + littleEndian(0xFFFFFFFF, 4)},
+        {"a chunk just over the cap", BAD, {"chunk 2 at byte 39", "over the cap of 67174400"},
+         two.substr(0, 39) + over},
+        {"the cap promised, 10 bytes held", SHORT, {"inside chunk 1", "10 of its 67174400 bytes"},
+         fileHeader() + cap + std::string(10, 'x')},
+        {"a version over its cap", BAD, {"Header record (kind 1) at byte 20", "257 bytes over"},
+         fileHeader() + chunk(record(1, text(std::string(257, 'v')) + text("") + zigzag(0)))},
+        {"a path over its cap", BAD, {"EmbeddedFile", "4097 bytes over"},
+         oneChunk(record(2, text(std::string(4097, 'p')) + byte(1) + varint(0)))},
+        {"a file over its cap", BAD, {"EmbeddedFile", "67108865 bytes over"},
+         oneChunk(record(2, text("a") + byte(1) + varint(MAX_FILE_BYTES + 1)))},
+        {"a record past its chunk", BAD, {"SceneLoaded record", "runs past the end of the chunk"},
+         oneChunk(byte(3) + varint(5) + byte(0))},
+        {"a record short of its fields", BAD, {"StateHash record", "ends inside its fields"},
+         oneChunk(record(7, varint(1) + "1234567"))},
+        {"a varint of 11 bytes", BAD, {"StateHash", "longer than 10 bytes"},
+         oneChunk(record(7, tooLong + "\x01" + littleEndian(0, 8)))},
+        {"a varint over 64 bits", BAD, {"Quit", "over 64 bits"},
+         oneChunk(record(6, tooHigh + zigzag(0)))},
+        {"a step of 2^48", BAD, {"StateHash", "not below 2^48"}, oneChunk(hashed(7, STEP_LIMIT))},
+        {"steps adding up to 2^48", BAD, {"End", "not below 2^48"},
+         oneChunk(hashed(7, STEP_LIMIT / 2) + hashed(8, STEP_LIMIT / 2))},
+        {"an unrecorded message", BAD, {"Handled", "message 258"},
+         oneChunk(handled(WM_CHAR, 'a', 0))},
+        {"a known message in 32 low bits", BAD, {"Handled", "do not record"},
+         oneChunk(handled(0x100000000 | WM_SIZE, 0, 0))},
+        {"mouse data over 32 bits", BAD, {"lParam out of range: WM_MOUSEMOVE"},
+         oneChunk(handled(WM_MOUSEMOVE, 0, 1ll << 32))},
+        {"mouse flags beyond MK_", BAD, {"wParam out of range: WM_LBUTTONUP wParam 128"},
+         oneChunk(handled(WM_LBUTTONUP, 0x80, 0))},
+        {"a key code over 0xFF", BAD, {"wParam out of range"},
+         oneChunk(handled(WM_KEYDOWN, 0x100, 0))},
+        {"a negative size", BAD, {"lParam out of range: WM_SIZE wParam 0 lParam -1"},
+         oneChunk(handled(WM_SIZE, 0, -1))},
+        {"a boolean of 2", BAD, {"Pass", "boolean byte 2"},
+         oneChunk(record(5, byte(2) + zigzag(0) + varint(0)))},
+        {"a pass start over 32 bits", BAD, {"Pass", "2147483648 ms from the last pass's end"},
+         oneChunk(record(5, byte(0) + zigzag(1ll << 31) + varint(0)))},
+        {"an exit code over 32 bits", BAD, {"Quit", "exit code"},
+         oneChunk(record(6, varint(0) + zigzag(-(1ll << 31) - 1)))},
+        {"kind 0", BAD, {"kind 0 is no record kind"}, oneChunk(record(0, ""))},
+        {"a Header not first", BAD, {"SceneLoaded", "first record is not a Header"},
+         fileHeader() + chunk(record(3, "") + headerRecord())},
+        {"an unknown kind first", BAD, {"unknown record (kind 9)", "first record is not a Header"},
+         fileHeader() + chunk(record(9, "") + headerRecord())},
+        {"a second Header", BAD, {"a second Header"}, oneChunk(headerRecord())},
+        {"a record after End", BAD, {"chunk 1", "after the End record"},
+         oneChunk(endRecord() + record(9, ""))},
+        {"a chunk after End", BAD, {"byte 58", "after the End record"},
+         two + chunk(record(3, ""))},
     };
+    // clang-format on
 }
 
 // A file written with a chunk per record, so that each record can be damaged on its own.
@@ -196,17 +147,17 @@ std::vector<Damage> writtenDamage(const ChunkedFile& file) {
     std::vector<Damage> damage;
     for (std::size_t i = 0; i + 1 < file.chunkEnds.size(); ++i) {
         damage.push_back({"cut after chunk " + std::to_string(i),
-                          file.bytes.substr(0, file.chunkEnds[i]),
                           Status::Truncated,
-                          {"without an End record"}});
+                          {"without an End record"},
+                          file.bytes.substr(0, file.chunkEnds[i])});
         std::string flipped = file.bytes;
         const std::size_t payload = file.chunkEnds[i] + 4;
         flipped[payload + (file.chunkEnds[i + 1] - 4 - payload) / 2] ^= 0x10;
-        damage.push_back(
-            {"a bit flipped in the " + std::string(kindName(kindOf(file.records[i]))) + " record",
-             flipped,
-             Status::Damaged,
-             {"chunk " + std::to_string(i + 1), "CRC mismatch"}});
+        const std::string kind(kindName(kindOf(file.records[i])));
+        damage.push_back({"a bit flipped in the " + kind + " record",
+                          Status::Damaged,
+                          {"chunk " + std::to_string(i + 1), "CRC mismatch"},
+                          flipped});
     }
     return damage;
 }

@@ -46,17 +46,33 @@ inline bool operator==(const End& a, const End& b) {
     return std::tie(a.step, a.hash) == std::tie(b.step, b.hash);
 }
 
-// For GoogleTest's messages: the kind and the numbers, long strings by their size.
-inline void PrintTo(const Record& record, std::ostream* out) {
-    *out << "kind " << record.index() + 1;
-    if (const auto* handled = std::get_if<Handled>(&record)) {
-        *out << " step " << handled->step << " message " << handled->message << " wParam "
-             << handled->wParam << " lParam " << handled->lParam;
-    } else if (const auto* pass = std::get_if<Pass>(&record)) {
-        *out << " minimised " << pass->minimised << " " << pass->start << " to " << pass->end;
-    } else if (const auto* file = std::get_if<EmbeddedFile>(&record)) {
-        *out << " " << file->path.size() << "-byte path, " << file->bytes.size() << " bytes";
-    }
+// For GoogleTest's messages: the fields, long strings by their size.
+inline std::ostream& operator<<(std::ostream& out, const Header& r) {
+    return out << "Header{" << r.programVersion << ", " << r.platform.size() << " bytes, "
+               << r.startTime << "}";
+}
+inline std::ostream& operator<<(std::ostream& out, const EmbeddedFile& r) {
+    return out << "EmbeddedFile{" << r.path.size() << "-byte path, " << r.opened << ", "
+               << r.bytes.size() << " bytes}";
+}
+inline std::ostream& operator<<(std::ostream& out, const SceneLoaded&) {
+    return out << "SceneLoaded{}";
+}
+inline std::ostream& operator<<(std::ostream& out, const Handled& r) {
+    return out << "Handled{" << r.step << ", " << r.message << ", " << r.wParam << ", " << r.lParam
+               << "}";
+}
+inline std::ostream& operator<<(std::ostream& out, const Pass& r) {
+    return out << "Pass{" << r.minimised << ", " << r.start << ", " << r.end << "}";
+}
+inline std::ostream& operator<<(std::ostream& out, const Quit& r) {
+    return out << "Quit{" << r.step << ", " << r.exitCode << "}";
+}
+inline std::ostream& operator<<(std::ostream& out, const StateHash& r) {
+    return out << "StateHash{" << r.step << ", " << r.hash << "}";
+}
+inline std::ostream& operator<<(std::ostream& out, const End& r) {
+    return out << "End{" << r.step << ", " << r.hash << "}";
 }
 
 }  // namespace zelmor::replay

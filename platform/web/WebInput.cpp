@@ -83,7 +83,13 @@ EM_BOOL onMouseUp(int, const EmscriptenMouseEvent* event, void*) {
         return EM_FALSE;
     }
     input().setButton(event->button, false);
-    pushMouse(message, *event, pointOf(*event).param);
+    const CanvasPoint at = pointOf(*event);
+    pushMouse(message, *event, at.param);
+    // The pointer left the canvas while the button held it, and that leave went unheard: the
+    // release outside tells it now, as the desktop's releaseCapture does.
+    if (!at.inside && !input().captured()) {
+        input().push({input().window(), WM_MOUSELEAVE, 0, 0});
+    }
     return EM_TRUE;
 }
 

@@ -222,6 +222,28 @@ try {
         `(${later.x.toFixed(1)}, ${later.y.toFixed(1)}), ${left.toFixed(1)} px from the goal ` +
         `(started ${moved.x.toFixed(1)}, ${moved.y.toFixed(1)})`);
 
+  // A drag into the left edge zone that ends outside the canvas: the pointer's leave went
+  // unheard while the button held it, so the release must stop the scrolling the edge began.
+  const middle = { x: canvas.width / 2, y: canvas.height / 2 };
+  await mouse("mouseMoved", middle);
+  await mouse("mousePressed", middle, "left", 1);
+  await mouse("mouseMoved", { x: 4, y: middle.y }, "left", 1);
+  await mouse("mouseMoved", { x: -40, y: middle.y }, "left", 1);
+  await mouse("mouseReleased", { x: -40, y: middle.y }, "left", 0);
+  await framesGoOn();
+  const released = await screenshot();
+  await framesGoOn();
+  const stillLater = await screenshot();
+  let changed = 0;
+  for (let y = 0; y < released.height; y++) {
+    for (let x = 0; x < released.width; x++) {
+      const [a, b] = [released.pixel(x, y), stillLater.pixel(x, y)];
+      changed += a[0] !== b[0] || a[1] !== b[1] || a[2] !== b[2];
+    }
+  }
+  check("a drag released outside the canvas leaves the view still", changed < 100,
+        `${changed} pixels changed over a second`);
+
   await key("Escape", "Escape", 27);
   await waitFor("the program to end", () => evaluate("Module.exitCode !== null"));
   const exitCode = await evaluate("Module.exitCode");

@@ -54,7 +54,7 @@ from scene_layout import scene_text; open(sys.argv[2], 'w').write(scene_text(['m
 
 # Debian wants man pages and changelogs compressed, without a time stamp.
 set(compressed)
-foreach(file zelmor.6 zelmor-check.6 changelog)
+foreach(file zelmor.6 zelmor-check.6 zelmor-replay.6 changelog)
   add_custom_command(OUTPUT ${ZELMOR_STAGED}/${file}.gz
     COMMAND gzip -9nc ${ZELMOR_PACKAGING}/${file} > ${ZELMOR_STAGED}/${file}.gz
     DEPENDS ${ZELMOR_PACKAGING}/${file})
@@ -70,7 +70,8 @@ foreach(tool zelmor-check zelmor-replay)
     install(TARGETS ${tool} RUNTIME DESTINATION games)
   endif()
 endforeach()
-install(FILES ${ZELMOR_STAGED}/zelmor-check.6.gz DESTINATION share/man/man6)
+install(FILES ${ZELMOR_STAGED}/zelmor-check.6.gz ${ZELMOR_STAGED}/zelmor-replay.6.gz
+  DESTINATION share/man/man6)
 
 # The bundled data: exactly the files the generator records as its own, so that nothing of a
 # developer's own ends up in the package; the scene is the one made above.

@@ -10,6 +10,7 @@
 #                                mine/scene.wdf before its end, as make_models.py writes it in
 #                                the sources; kept, and named, once changed by hand
 #   .generated                   the SHA-256 of the scene as last written here
+#   replays/                     the program's recordings of its last 20 sessions
 #
 # A folder that cannot be written leaves the program to run in a temporary one, which is named.
 set -euo pipefail
@@ -154,6 +155,11 @@ run_elsewhere() {
     exec "$program"
 }
 
+# With arguments (--replay FILE) the program plays a recording: it reads nothing but that file
+# and writes nothing, so it runs where it was started, where a relative FILE is found.
+if [[ $# -gt 0 && -x $program ]]; then
+    exec "$program" "$@"
+fi
 if [[ ! -f $installed/wdf/test.wdf || ! -x $program ]]; then
     say "the installation is incomplete (no $installed/wdf/test.wdf or $program):" \
         "reinstall it with: apt install --reinstall zelmor"

@@ -17,14 +17,6 @@ constexpr std::size_t BOX_BUCKETS_PER_OBJECT = 8;
 constexpr uint32_t MIN_HASH_BITS = 4;
 constexpr uint32_t MAX_HASH_BITS = 24;
 
-// floor(coordinate * inverse) for |coordinate| <= FAR_COORDINATE; the product stays within
-// +-2^31, since cells are at least 1 wide.
-int64_t cellNumber(float coordinate, double inverse) {
-    const double scaled = double(coordinate) * inverse;
-    const auto truncated = static_cast<int64_t>(scaled);
-    return truncated - (scaled < double(truncated) ? 1 : 0);
-}
-
 uint32_t magnitudeBits(float value) {
     uint32_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
@@ -46,8 +38,8 @@ void ContactCells::Extent::add(float x, float z) {
 void ContactCells::setUp(double size, std::size_t held, const Extent& near) {
     const double cellSize = std::max(size * SLACK, MIN_CELL_SIZE);
     inverse_ = 1.0 / cellSize;
-    farKey_ = cellNumber(FAR_COORDINATE, inverse_);
-    nearKey_ = cellNumber(-FAR_COORDINATE, inverse_);
+    farKey_ = key(FAR_COORDINATE);
+    nearKey_ = key(-FAR_COORDINATE);
     boxWidth_ = 0;
     boxHeight_ = 0;
     std::size_t hashed = held;
@@ -75,10 +67,7 @@ void ContactCells::setUp(double size, std::size_t held, const Extent& near) {
 
 // The cell size is at most about 2 * 64 + 0.2, and floats from FAR_COORDINATE on are 256
 // apart: two different ones there never lie within a cell.
-int64_t ContactCells::key(float coordinate) const {
-    if (std::fabs(coordinate) <= FAR_COORDINATE) {
-        return cellNumber(coordinate, inverse_);
-    }
+int64_t ContactCells::farKey(float coordinate) const {
     // Beyond FAR_COORDINATE each float is a cell of its own, numbered on from the cell of
     // FAR_COORDINATE: neighbouring floats get neighbouring numbers and the numbers keep their
     // order, so the cells of two points within a cell's width still differ by at most 1.
@@ -105,16 +94,6 @@ uint32_t ContactCells::bucketOfCell(int64_t column, int64_t row) const {
 
 std::size_t ContactCells::bucketCount() const {
     return hashStart_ + (std::size_t(1) << (64 - hashShift_)) + BLOCK * BLOCK_ROWS;
-}
-
-bool ContactCells::boxStart(float x, float z, uint32_t& first) const {
-    const int64_t column = key(x);
-    const int64_t row = key(z);
-    if (inBox(column - 1, row - 1) && inBox(column + 1, row + 1)) {
-        first = bucketOfCell(column - 1, row - 1);
-        return true;
-    }
-    return false;
 }
 
 }  // namespace zelmor

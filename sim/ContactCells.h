@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -40,8 +41,17 @@ public:
     // extent of those near the origin giving the box of direct buckets.
     void setUp(double size, std::size_t held, const Extent& near);
 
-    // The cell number of a finite coordinate along one axis.
-    int64_t key(float coordinate) const;
+    // The cell number of a finite coordinate along one axis: near the origin floor(coordinate /
+    // the cell size), worked out here since every search asks for two.
+    int64_t key(float coordinate) const {
+        if (!(std::fabs(coordinate) <= FAR_COORDINATE)) {
+            return farKey(coordinate);
+        }
+        // The product stays within +-2^31, since cells are at least 1 wide.
+        const double scaled = double(coordinate) * inverse_;
+        const auto truncated = static_cast<int64_t>(scaled);
+        return truncated - (scaled < double(truncated) ? 1 : 0);
+    }
     // The bucket of cell (column, row).
     uint32_t bucketOfCell(int64_t column, int64_t row) const;
     // The bucket of the cell holding the finite point (x, z).
@@ -55,7 +65,16 @@ public:
     // Whether the nine cells around the finite point (x, z) lie inside the box; if so, first is
     // the bucket of the bottom-left one, so that the three rows are the runs of three buckets
     // from first, first + boxWidth() and first + 2 * boxWidth().
-    bool boxStart(float x, float z, uint32_t& first) const;
+    bool boxStart(float x, float z, uint32_t& first) const {
+        const int64_t column = key(x);
+        const int64_t row = key(z);
+        if (!inBox(column - 1, row - 1) || !inBox(column + 1, row + 1)) {
+            return false;
+        }
+        first = static_cast<uint32_t>(static_cast<uint64_t>(row - 1 - boxRow_) * boxWidth_ +
+                                      static_cast<uint64_t>(column - 1 - boxColumn_));
+        return true;
+    }
     // Calls visit(first, last) for each run of buckets [first, last) that the nine cells around
     // the finite point (x, z) take, until a call returns true; returns whether one did.
     template <class VisitRun>
@@ -65,6 +84,8 @@ private:
     static constexpr int64_t BLOCK = 16;      // columns per block
     static constexpr int64_t BLOCK_ROWS = 4;  // rows per block
 
+    // The cell number beyond FAR_COORDINATE, where each float is a cell of its own.
+    int64_t farKey(float coordinate) const;
     bool inBox(int64_t column, int64_t row) const {
         return static_cast<uint64_t>(column - boxColumn_) < boxWidth_ &&
                static_cast<uint64_t>(row - boxRow_) < boxHeight_;

@@ -16,9 +16,10 @@ constexpr float MAX_CELL_RADIUS = 64.0f;
 // static objects reach further than two units, the cells are wider anyway and a unit may
 // drift that much more for free.
 constexpr double DRIFT = 0.125;
-// A unit's speed grows by at most 0.1 a step, so its move by at most 0.001 (with room for
-// rounding) over the longest move of the step before.
-constexpr double MOVE_GROWTH = 0.002;
+// The furthest a unit driven by its orders moves on one axis in a step (at its top speed of 7.6,
+// 0.076), with room for rounding. A unit given more speed by hand may leave its cells: it then
+// strays, and the grid sorts again at the next step.
+constexpr double MAX_MOVE = 0.08;
 // Beyond this many strays every search pays too much for them: the grid sorts again at once.
 constexpr std::size_t MAX_STRAYS = 64;
 // The build asks for the unit this many places ahead while it reads one: the units are large and
@@ -53,7 +54,6 @@ void ContactGrid::refresh(const std::vector<Unit>& units,
     if (&units != units_ || &statics != statics_ || !stillSorted()) {
         build(units, statics);
     }
-    stepped_ = 0.0;
 }
 
 void ContactGrid::placeAll() {
@@ -107,7 +107,6 @@ void ContactGrid::placeAll() {
         }
     }
     drifted_ = 0.0;
-    stepped_ = 0.0;
 }
 
 void ContactGrid::sortIn() {
@@ -133,6 +132,7 @@ void ContactGrid::sortIn() {
             wideStatics_.push_back(o - count);
         }
     }
+    extras_ = !wideUnits_.empty() || !wideStatics_.empty();
     // Each start becomes its bucket's end, and filling from the last object backwards moves it
     // back to its bucket's start, leaving each bucket in list order.
     for (std::size_t b = 1; b <= bucketCount; ++b) {
@@ -157,7 +157,7 @@ bool ContactGrid::stillSorted() {
     const std::vector<StaticObject>& statics = *statics_;
     const std::size_t count = units.size();
     if (unitSlots_.size() != count || places_.size() != count + statics.size() ||
-        !strays_.empty() || drifted_ + stepped_ + MOVE_GROWTH > drift_) {
+        !strays_.empty() || drifted_ + MAX_MOVE > drift_) {
         return false;
     }
     for (std::size_t k = 0; k < statics.size(); ++k) {
@@ -245,40 +245,47 @@ void ContactGrid::moved(std::size_t index) {
         return;
     }
     const uint32_t slot = unitSlots_[index];
-    const Vector3& at = (*units_)[index].position;
-    if (slot == LEFT_OUT) {
-        // Back at finite coordinates (its radius is not NaN: that stays until the next sort),
-        // it can touch again.
-        if (finite(at.x, at.z) && !std::isnan((*units_)[index].boundingRadius)) {
-            unitSlots_[index] = STRAY;
-            strays_.push_back(static_cast<uint32_t>(index));
-        }
-        return;
-    }
-    // Strays and wide units are tested where they are.
     if (slot >= UNPLACED) {
+        movedOutside(index);
         return;
     }
+    const Vector3& at = (*units_)[index].position;
     const Place& home = places_[index];
-    Entry& entry = entries_[slot];
     const double driftX = std::fabs(double(at.x) - home.x);
     const double driftZ = std::fabs(double(at.z) - home.z);
     // Written so that NaN leaves the cells too.
-    if (driftX <= drift_ && driftZ <= drift_) {
-        const double step = std::fabs(double(at.x) - entry.x) + std::fabs(double(at.z) - entry.z);
-        stepped_ = std::max(stepped_, step);
-        drifted_ = std::max(drifted_, std::max(driftX, driftZ));
-        entry.x = at.x;
-        entry.z = at.z;
+    if (!(driftX <= drift_ && driftZ <= drift_)) {
+        leaveCells(index, slot);
         return;
     }
-    entry.index = NONE;
+    drifted_ = std::max(drifted_, std::max(driftX, driftZ));
+    Entry& entry = entries_[slot];
+    entry.x = at.x;
+    entry.z = at.z;
+}
+
+void ContactGrid::movedOutside(std::size_t index) {
+    const Vector3& at = (*units_)[index].position;
+    // Back at finite coordinates (its radius is not NaN: that stays until the next sort), a unit
+    // left out can touch again; strays and wide units are tested where they are.
+    if (unitSlots_[index] == LEFT_OUT && finite(at.x, at.z) &&
+        !std::isnan((*units_)[index].boundingRadius)) {
+        unitSlots_[index] = STRAY;
+        strays_.push_back(static_cast<uint32_t>(index));
+        extras_ = true;
+    }
+}
+
+void ContactGrid::leaveCells(std::size_t index, uint32_t slot) {
+    entries_[slot].index = NONE;
+    const Vector3& at = (*units_)[index].position;
     if (!finite(at.x, at.z)) {
         unitSlots_[index] = LEFT_OUT;
         return;
     }
     unitSlots_[index] = STRAY;
     strays_.push_back(static_cast<uint32_t>(index));
+    extras_ = true;
     if (strays_.size() > MAX_STRAYS) {
         build(*units_, *statics_);
     }
@@ -413,10 +420,10 @@ uint32_t ContactGrid::anyContact(uint32_t self) const {
         found = touches ? o : found;
         return touches;
     });
-    if (found != NONE) {
+    if (found != NONE || !extras_) {
         return found;
     }
-    // Usually all three lists are empty; order plays no part here either.
+    // Order plays no part here either.
     auto touchesAnyOf = [&](const std::vector<uint32_t>& list, uint32_t base) {
         for (const uint32_t j : list) {
             if (j + base != self && touchesObject(self, j + base)) {

@@ -101,6 +101,10 @@ private:
     template <class Visit>
     bool visitNear(uint32_t self, float x, float z, Visit&& visit) const;
     uint32_t indexOf(const Unit& unit) const;
+    // moved for a unit without an entry: a stray, a wide unit or one left out.
+    void movedOutside(std::size_t index);
+    // Takes a unit out of its entry at slot: it strays, or it is left out where it went.
+    void leaveCells(std::size_t index, uint32_t slot);
     // The first object found touching units[self], in any order, or NONE.
     uint32_t anyContact(uint32_t self) const;
     // Whether units[self] touches the object named as an entry's index names it.
@@ -116,7 +120,7 @@ private:
     float staticReach_ = 0.0f;  // largest |radius()| of a static object the cells hold
     double drift_ = 0.0;        // how far a unit may move from its place and keep its bucket
     double drifted_ = 0.0;      // the furthest any unit has gone from its place, on one axis
-    double stepped_ = 0.0;      // the longest move of a unit since the last refresh (x plus z)
+    bool extras_ = false;       // whether any unit strays or any object is wide
 
     ContactCells cells_;
     // The objects sorted by bucket, so that bucket b holds entries_[starts_[b]] up to

@@ -111,8 +111,6 @@ void ContactGrid::placeAll() {
 
 void ContactGrid::sortIn() {
     const auto count = static_cast<uint32_t>(units_->size());
-    const std::size_t bucketCount = cells_.bucketCount();
-    starts_.assign(bucketCount + 1, 0);
     strays_.clear();
     wideUnits_.clear();
     wideStatics_.clear();
@@ -120,7 +118,6 @@ void ContactGrid::sortIn() {
     for (uint32_t o = 0; o < places_.size(); ++o) {
         const uint32_t bucket = buckets_[o];
         if (bucket < UNPLACED) {
-            ++starts_[bucket];
             continue;
         }
         if (o < count) {
@@ -133,23 +130,7 @@ void ContactGrid::sortIn() {
         }
     }
     extras_ = !wideUnits_.empty() || !wideStatics_.empty();
-    // Each start becomes its bucket's end, and filling from the last object backwards moves it
-    // back to its bucket's start, leaving each bucket in list order.
-    for (std::size_t b = 1; b <= bucketCount; ++b) {
-        starts_[b] += starts_[b - 1];
-    }
-    entries_.resize(starts_[bucketCount]);
-    for (auto o = static_cast<uint32_t>(places_.size()); o-- > 0;) {
-        const uint32_t bucket = buckets_[o];
-        if (bucket >= UNPLACED) {
-            continue;
-        }
-        const uint32_t slot = --starts_[bucket];
-        entries_[slot] = {places_[o].x, places_[o].z, o, places_[o].radius};
-        if (o < count) {
-            unitSlots_[o] = slot;
-        }
-    }
+    sorted_.sort(places_, buckets_, cells_.bucketCount(), unitSlots_);
 }
 
 bool ContactGrid::stillSorted() {
@@ -161,7 +142,7 @@ bool ContactGrid::stillSorted() {
         return false;
     }
     for (std::size_t k = 0; k < statics.size(); ++k) {
-        const Place& place = places_[count + k];
+        const ContactBuckets::Place& place = places_[count + k];
         const StaticObject& object = statics[k];
         if (!same(object.position.x, place.x) || !same(object.position.z, place.z) ||
             !same(object.StaticObject::radius(), place.radius)) {
@@ -180,7 +161,7 @@ bool ContactGrid::stillSorted() {
         }
         const uint32_t slot = unitSlots_[i];
         if (slot < UNPLACED) {
-            const Entry& entry = entries_[slot];
+            const ContactBuckets::ContactBuckets::Entry& entry = sorted_[slot];
             if (!same(unit.position.x, entry.x) || !same(unit.position.z, entry.z)) {
                 return false;
             }
@@ -190,18 +171,6 @@ bool ContactGrid::stillSorted() {
         }
     }
     return true;
-}
-
-bool ContactGrid::near(const Entry& entry, double x, double z, double bound) {
-    return (std::fabs(double(entry.x) - x) <= bound) & (std::fabs(double(entry.z) - z) <= bound);
-}
-
-bool ContactGrid::overlaps(const Unit& unit, const Entry& entry) {
-    // The arithmetic of SceneObject::collidesWith, which Unit::overlaps is, step by step: the
-    // entry holds the other unit's x, z and radius exactly (y plays no part).
-    const double reach = double(unit.boundingRadius) + double(entry.radius);
-    const Vector3 other{entry.x, 0.0f, entry.z};
-    return double(unit.position.planarDistanceSquared(other)) < reach * reach;
 }
 
 bool ContactGrid::boxStart(uint32_t self, float x, float z, uint32_t& first) const {
@@ -218,17 +187,8 @@ bool ContactGrid::boxStart(uint32_t self, float x, float z, uint32_t& first) con
 
 template <class Visit>
 bool ContactGrid::visitNear(uint32_t self, float x, float z, Visit&& visit) const {
-    // Local copies of the pointers: the visit may call out, which would make the compiler read
-    // them again for every entry.
-    const uint32_t* starts = starts_.data();
-    const Entry* entries = entries_.data();
     auto visitRun = [&](uint32_t first, uint32_t last) {
-        for (uint32_t e = starts[first], end = starts[last]; e < end; ++e) {
-            if (visit(entries[e])) {
-                return true;
-            }
-        }
-        return false;
+        return sorted_.visitRun(first, last, visit);
     };
     uint32_t first = 0;
     if (boxStart(self, x, z, first)) {
@@ -250,7 +210,7 @@ void ContactGrid::moved(std::size_t index) {
         return;
     }
     const Vector3& at = (*units_)[index].position;
-    const Place& home = places_[index];
+    const ContactBuckets::Place& home = places_[index];
     const double driftX = std::fabs(double(at.x) - home.x);
     const double driftZ = std::fabs(double(at.z) - home.z);
     // Written so that NaN leaves the cells too.
@@ -259,7 +219,7 @@ void ContactGrid::moved(std::size_t index) {
         return;
     }
     drifted_ = std::max(drifted_, std::max(driftX, driftZ));
-    Entry& entry = entries_[slot];
+    ContactBuckets::Entry& entry = sorted_[slot];
     entry.x = at.x;
     entry.z = at.z;
 }
@@ -277,7 +237,7 @@ void ContactGrid::movedOutside(std::size_t index) {
 }
 
 void ContactGrid::leaveCells(std::size_t index, uint32_t slot) {
-    entries_[slot].index = NONE;
+    sorted_[slot].index = NONE;
     const Vector3& at = (*units_)[index].position;
     if (!finite(at.x, at.z)) {
         unitSlots_[index] = LEFT_OUT;
@@ -325,18 +285,18 @@ const SceneObject* ContactGrid::findContact(const Unit& unit) const {
     const double staticBound = (double(reach) + staticReach_) * ContactCells::SLACK;
     uint32_t firstUnit = NONE;
     uint32_t firstStatic = NONE;
-    visitNear(self, at.x, at.z, [&](const Entry& entry) {
+    visitNear(self, at.x, at.z, [&](const ContactBuckets::Entry& entry) {
         const uint32_t o = entry.index;
         if (o < count) {
             // Whether a candidate touches is as likely one way as the other: worked out without
             // a branch, the lowest index that touches is kept.
-            const bool touches = (o != self) & overlaps(unit, entry);
+            const bool touches = (o != self) & ContactBuckets::overlaps(unit, entry);
             firstUnit = std::min(firstUnit, touches ? o : uint32_t{NONE});
             return false;
         }
         // A unit that left its entry marks it NONE; static objects count only while no unit
         // is touched.
-        if (o != NONE && near(entry, x, z, staticBound) && firstUnit == NONE &&
+        if (o != NONE && ContactBuckets::near(entry, x, z, staticBound) && firstUnit == NONE &&
             o - count < firstStatic && unit.collidesWith(statics[o - count])) {
             firstStatic = o - count;
         }
@@ -382,8 +342,8 @@ bool ContactGrid::touchesObject(uint32_t self, uint32_t object) const {
     if (object < units.size()) {
         // The entry holds what overlaps needs, in memory that the search reads anyway.
         const uint32_t slot = unitSlots_[object];
-        return object != self &&
-               (slot < UNPLACED ? overlaps(unit, entries_[slot]) : unit.overlaps(units[object]));
+        return object != self && (slot < UNPLACED ? ContactBuckets::overlaps(unit, sorted_[slot])
+                                                  : unit.overlaps(units[object]));
     }
     return unit.collidesWith((*statics_)[object - units.size()]);
 }
@@ -412,11 +372,12 @@ uint32_t ContactGrid::anyContact(uint32_t self) const {
     const double staticBound = (double(reach) + staticReach_) * ContactCells::SLACK;
     // The first object found that touches will do: the tick asks no more.
     uint32_t found = NONE;
-    visitNear(self, at.x, at.z, [&](const Entry& entry) {
+    visitNear(self, at.x, at.z, [&](const ContactBuckets::Entry& entry) {
         const uint32_t o = entry.index;
-        const bool touches = o < count ? o != self && overlaps(unit, entry)
-                                       : o != NONE && near(entry, x, z, staticBound) &&
-                                             unit.collidesWith(statics[o - count]);
+        const bool touches = o < count
+                                 ? o != self && ContactBuckets::overlaps(unit, entry)
+                                 : o != NONE && ContactBuckets::near(entry, x, z, staticBound) &&
+                                       unit.collidesWith(statics[o - count]);
         found = touches ? o : found;
         return touches;
     });

@@ -6,6 +6,7 @@
 
 #include "scene/SceneObject.h"
 #include "scene/StaticObject.h"
+#include "sim/ContactBuckets.h"
 #include "sim/ContactCells.h"
 #include "sim/Unit.h"
 
@@ -59,29 +60,11 @@ private:
     // What a slot holds in place of an entry or a bucket (every real one lies below UNPLACED),
     // and what names no object.
     enum Mark : uint32_t {
-        UNPLACED = UINT32_MAX - 4,  // held in the cells, bucket not yet known (sorting only)
-        LEFT_OUT = UINT32_MAX - 3,  // touches nothing where it stands
-        WIDE = UINT32_MAX - 2,      // in wideUnits_ or wideStatics_, tested by every search
-        STRAY = UINT32_MAX - 1,     // a unit in strays_, tested by every search
-        NONE = UINT32_MAX,          // no object; also an entry whose unit has left it
-    };
-
-    struct Place {
-        float x = 0.0f;
-        float z = 0.0f;
-        float radius = 0.0f;  // a unit's boundingRadius, a static object's radius()
-    };
-
-    struct Entry {
-        float x = 0.0f;  // where the object is, as far as the grid knows
-        float z = 0.0f;
-        // A unit's index in its list, or the unit count plus a static object's index; NONE once
-        // a unit has left its cell.
-        uint32_t index = NONE;
-        // A unit's boundingRadius: with the place above, all that overlaps reads of the other
-        // unit, so a search does not reach into the units' own memory, which a crowd would
-        // scatter across the cache.
-        float radius = 0.0f;
+        UNPLACED = UINT32_MAX - 4,    // held in the cells, bucket not yet known (sorting only)
+        LEFT_OUT = UINT32_MAX - 3,    // touches nothing where it stands
+        WIDE = UINT32_MAX - 2,        // in wideUnits_ or wideStatics_, tested by every search
+        STRAY = UINT32_MAX - 1,       // a unit in strays_, tested by every search
+        NONE = ContactBuckets::NONE,  // no object; also an entry whose unit has left it
     };
 
     // Reads every object's place and radius, sets up the cells for them and finds each one's
@@ -109,10 +92,6 @@ private:
     uint32_t anyContact(uint32_t self) const;
     // Whether units[self] touches the object named as an entry's index names it.
     bool touchesObject(uint32_t self, uint32_t object) const;
-    // Whether the entry lies within bound of (x, z) on both axes.
-    static bool near(const Entry& entry, double x, double z, double bound);
-    // Unit::overlaps against the unit of the entry, worked out from the entry alone.
-    static bool overlaps(const Unit& unit, const Entry& entry);
 
     const std::vector<Unit>* units_ = nullptr;
     const std::vector<StaticObject>* statics_ = nullptr;
@@ -123,17 +102,14 @@ private:
     bool extras_ = false;       // whether any unit strays or any object is wide
 
     ContactCells cells_;
-    // The objects sorted by bucket, so that bucket b holds entries_[starts_[b]] up to
-    // entries_[starts_[b + 1]], in list order.
-    std::vector<uint32_t> starts_;
-    std::vector<Entry> entries_;
+    ContactBuckets sorted_;
     std::vector<uint32_t> strays_;       // units that left their cells since the sort
     std::vector<uint32_t> wideUnits_;    // units whose radius the cells do not cover
     std::vector<uint32_t> wideStatics_;  // static objects whose radius the cells do not cover
     std::vector<uint32_t> unitSlots_;    // each unit's entry, or STRAY, WIDE or LEFT_OUT
-    std::vector<Place> places_;          // units where they stood at the sort, then statics
-    std::vector<uint32_t> buckets_;      // each object's bucket at the sort, or its mark
-    std::vector<uint32_t> witnesses_;    // the object each unit touched last, or NONE
+    std::vector<ContactBuckets::Place> places_;  // units where they stood at the sort, statics
+    std::vector<uint32_t> buckets_;              // each object's bucket at the sort, or its mark
+    std::vector<uint32_t> witnesses_;            // the object each unit touched last, or NONE
 };
 
 }  // namespace zelmor

@@ -1,8 +1,8 @@
 #include "sim/ContactGrid.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 namespace zelmor {
@@ -37,7 +37,7 @@ bool finite(float x, float z) {
 
 // The same float, bit for bit (NaN included).
 bool same(float a, float b) {
-    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ namespace zelmor {
 // A unit keeps the bucket it was sorted into while it moves on (the grid tracks its position),
 // so the cells are wider by the distance a unit may drift from where it stood when it was
 // sorted; a unit that drifts further leaves the cells and is tested by every search until the
-// next sort. The tick sorts again only when a unit may drift that far in the coming step, or
-// when the lists or a radius changed.
+// next sort. The tick sorts again only when a unit may drift that far in the coming step, when
+// the lists, a radius or a static object changed, or when a unit strayed.
 //
 // An object at a NaN or infinite coordinate, or with a NaN radius, touches nothing and nothing
 // touches it (the squared distance is infinite or NaN, or the reach is NaN, and every test is a
@@ -58,7 +58,8 @@ public:
 
 private:
     // What a slot holds in place of an entry or a bucket (every real one lies below UNPLACED),
-    // and what names no object.
+    // and what names no object. A plain enum in the class's scope: its values are stored and
+    // compared with indices.
     enum Mark : uint32_t {
         UNPLACED = UINT32_MAX - 4,    // held in the cells, bucket not yet known (sorting only)
         LEFT_OUT = UINT32_MAX - 3,    // touches nothing where it stands

@@ -6,28 +6,24 @@
 
 #include "scene/SceneObject.h"
 #include "scene/StaticObject.h"
+#include "sim/ContactBuckets.h"
+#include "sim/ContactCells.h"
 #include "sim/Unit.h"
 
 namespace zelmor {
 
 // The contact search of the tick without testing every pair. Units and static objects are
-// sorted into square cells wider than the longest contact distance, so a unit can only touch
-// what lies in its own cell or in the eight around it. The contact tests themselves are the
-// units' own overlaps and collidesWith, and among the objects they accept the first in list
-// order wins, so the answer is exactly that of the search through every object.
+// sorted into the square cells of ContactCells, wider than the longest contact distance, so a
+// unit can only touch what lies in its own cell or in the eight around it. The contact tests
+// themselves are the units' own overlaps and collidesWith, and among the objects they accept
+// the first in list order wins, so the answer is exactly that of the search through every
+// object.
 //
-// The grid is built once per step. Units keep their cell while they move on within the step
-// (the grid tracks their positions), so the cells are wider by the distance a unit may drift
-// from where it stood at the build; a unit that drifts further leaves the cells for the rest
-// of the step and is tested by every search.
-//
-// Every finite coordinate has a cell: near the origin its cell number counts cells, and from
-// FAR_COORDINATE on, where neighbouring floats lie further apart than a cell is wide, it counts
-// floats, so two objects close enough to touch are always in neighbouring cells. The cells of
-// the box around the objects near the origin have a bucket each, row by row, when the box is
-// not much larger than the number of objects; every other cell goes to a bucket by a hash of
-// its block of 4 rows by 16 columns, so no layout of cells crowds one bucket more than
-// chance does. A shared bucket only adds candidates that the contact tests reject.
+// A unit keeps the bucket it was sorted into while it moves on (the grid tracks its position),
+// so the cells are wider by the distance a unit may drift from where it stood when it was
+// sorted; a unit that drifts further leaves the cells and is tested by every search until the
+// next sort. The tick sorts again only when a unit may drift that far in the coming step, when
+// the lists, a radius or a static object changed, or when a unit strayed.
 //
 // An object at a NaN or infinite coordinate, or with a NaN radius, touches nothing and nothing
 // touches it (the squared distance is infinite or NaN, or the reach is NaN, and every test is a
@@ -36,13 +32,21 @@ namespace zelmor {
 // kind is searched against every object.
 class ContactGrid {
 public:
-    // Indexes the units and static objects at their current positions and radii. Both lists
-    // must keep their elements in place, and the radii must stay, until the next build.
+    // Sorts the units and static objects in at their current positions and radii. Both lists
+    // must keep their elements in place, and the radii must stay, until the next build or
+    // refresh.
     void build(const std::vector<Unit>& units, const std::vector<StaticObject>& statics);
+    // Brings the grid up to date with the lists as they are now, whatever changed since the
+    // grid last saw them, and sorts again only when it must: at the start of each step.
+    void refresh(const std::vector<Unit>& units, const std::vector<StaticObject>& statics);
     // The first unit in list order, other than unit itself, that unit overlaps; else the first
     // static object it collides with; else null. The units indexed must be where the grid
-    // last saw them (build, then moved after each one moves).
+    // last saw them (build or refresh, then moved after each one moves).
     const SceneObject* findContact(const Unit& unit) const;
+    // Whether units[index] overlaps another unit or collides with a static object: all that
+    // the tick asks. The object it touched last is tested first, since in a crowd a contact
+    // lasts for many steps.
+    bool touchesAny(std::size_t index);
     // Follows units[index] to its current position, so that later searches see where it went.
     void moved(std::size_t index);
     // The plain search through every unit (unit itself excluded) and then every static object,
@@ -50,94 +54,63 @@ public:
     static const SceneObject* searchAll(const std::vector<Unit>& units,
                                         const std::vector<StaticObject>& statics, const Unit& unit);
 
-    // From here on, floats are at least 256 apart: more than the widest cell.
-    static constexpr float FAR_COORDINATE = 2147483648.0f;  // 2^31
+    static constexpr float FAR_COORDINATE = ContactCells::FAR_COORDINATE;
 
 private:
-    static constexpr uint32_t NONE = UINT32_MAX;
-    // Where a unit is kept other than in an entry (unitSlots_).
-    static constexpr uint32_t STRAY = UINT32_MAX;         // in strays_, tested by every search
-    static constexpr uint32_t WIDE = UINT32_MAX - 1;      // in wideUnits_, tested by every search
-    static constexpr uint32_t LEFT_OUT = UINT32_MAX - 2;  // touches nothing where it stands
-
-    struct Place {
-        float x = 0.0f;
-        float z = 0.0f;
-        float radius = 0.0f;  // a unit's boundingRadius at the build
+    // What a slot holds in place of an entry or a bucket (every real one lies below UNPLACED),
+    // and what names no object. A plain enum in the class's scope: its values are stored and
+    // compared with indices.
+    enum Mark : uint32_t {
+        UNPLACED = UINT32_MAX - 4,    // held in the cells, bucket not yet known (sorting only)
+        LEFT_OUT = UINT32_MAX - 3,    // touches nothing where it stands
+        WIDE = UINT32_MAX - 2,        // in wideUnits_ or wideStatics_, tested by every search
+        STRAY = UINT32_MAX - 1,       // a unit in strays_, tested by every search
+        NONE = ContactBuckets::NONE,  // no object; also an entry whose unit has left it
     };
 
-    struct Entry {
-        float x = 0.0f;  // where the object is, as far as the grid knows
-        float z = 0.0f;
-        // A unit's index in its list, or the unit count plus a static object's index; NONE once
-        // a unit has left its cell.
-        uint32_t index = NONE;
-        // A unit's boundingRadius: with the place above, all that overlaps reads of the other
-        // unit, so a search does not reach into the units' own memory, which a crowd would
-        // scatter across the cache.
-        float radius = 0.0f;
-    };
-
-    // The cell size for the longest contact distance size, and the box of direct buckets over
-    // [minX, maxX] x [minZ, maxZ] when it is small enough for the held objects, near of them
-    // inside it; the hashed buckets for the rest.
-    void setUpCells(double size, std::size_t held, std::size_t near, float minX, float maxX,
-                    float minZ, float maxZ);
-    // The cell number of a finite coordinate along one axis.
-    int64_t cellKey(float coordinate) const;
-    // The first of the 16 hashed buckets of row in the block of columns block * 16 on: the
-    // block of 4 rows that holds row has 64 buckets side by side from a hashed start.
-    uint32_t blockBase(int64_t row, int64_t block) const;
-    bool inBox(int64_t column, int64_t row) const;
-    // The bucket of cell (column, row).
-    uint32_t bucketOfCell(int64_t column, int64_t row) const;
-    // The bucket of the cell holding the finite point (x, z).
-    uint32_t bucketOf(float x, float z) const;
+    // Reads every object's place and radius, sets up the cells for them and finds each one's
+    // bucket or mark.
+    void placeAll();
     // Sorts the objects that buckets_ gives a bucket into their buckets.
     void sortIn();
-    // Whether the nine cells around the finite point (x, z), where units[self] (or no unit:
-    // NONE) searches from, lie inside the box; if so, first is the bucket of the bottom-left one.
+    // Whether the lists are those of the last sort, every radius and static object is as it
+    // was then, and no unit left its cells or may leave them in the coming step; follows the
+    // units moved since.
+    bool stillSorted();
+    // The bucket of the bottom-left of the nine cells around units[self] (or no unit: NONE) at
+    // the finite point (x, z), when all nine lie in the box.
     bool boxStart(uint32_t self, float x, float z, uint32_t& first) const;
-    // Calls visit(entry) for each entry of the nine buckets from that bucket on, three runs of
-    // three, one row of the box apart: where most searches go.
+    // Calls visit(entry) for each entry of the nine cells around the finite point (x, z) until
+    // a call returns true; returns whether one did.
     template <class Visit>
-    void visitBox(uint32_t first, Visit&& visit) const;
-    // The same for the nine buckets around the cell of the finite point (x, z) when they do not
-    // all lie inside the box.
-    template <class Visit>
-    void visitNeighbours(float x, float z, Visit&& visit) const;
+    bool visitNear(uint32_t self, float x, float z, Visit&& visit) const;
     uint32_t indexOf(const Unit& unit) const;
-    // Whether the entry lies within bound of (x, z) on both axes.
-    static bool near(const Entry& entry, double x, double z, double bound);
-    // Unit::overlaps against the unit of the entry, worked out from the entry alone.
-    static bool overlaps(const Unit& unit, const Entry& entry);
+    // moved for a unit without an entry: a stray, a wide unit or one left out.
+    void movedOutside(std::size_t index);
+    // Takes a unit out of its entry at slot: it strays, or it is left out where it went.
+    void leaveCells(std::size_t index, uint32_t slot);
+    // The first object found touching units[self], in any order, or NONE.
+    uint32_t anyContact(uint32_t self) const;
+    // Whether units[self] touches the object named as an entry's index names it.
+    bool touchesObject(uint32_t self, uint32_t object) const;
 
     const std::vector<Unit>* units_ = nullptr;
     const std::vector<StaticObject>* statics_ = nullptr;
     float unitReach_ = 0.0f;    // largest |radius| of a unit the cells hold
     float staticReach_ = 0.0f;  // largest |radius()| of a static object the cells hold
+    double drift_ = 0.0;        // how far a unit may move from its place and keep its bucket
+    double drifted_ = 0.0;      // the furthest any unit has gone from its place, on one axis
+    bool extras_ = false;       // whether any unit strays or any object is wide
 
-    // Square cells; the objects sorted by bucket, so that bucket b holds entries_[starts_[b]]
-    // up to entries_[starts_[b + 1]], in list order. Outside the box a block of 4 rows by 16
-    // columns takes 64 buckets side by side from a hashed start, so a row's three neighbouring
-    // cells are one run of buckets unless they cross into the next block.
-    double inverse_ = 1.0;   // 1 / the cell size
-    int64_t farKey_ = 0;     // cellKey(FAR_COORDINATE)
-    int64_t nearKey_ = 0;    // cellKey(-FAR_COORDINATE)
-    int64_t boxColumn_ = 0;  // the first column and row of the box of direct buckets
-    int64_t boxRow_ = 0;
-    uint64_t boxWidth_ = 0;  // in cells; 0 without a box
-    uint64_t boxHeight_ = 0;
-    uint32_t hashStart_ = 0;   // the first hashed bucket: the box's cells come before
-    uint32_t hashShift_ = 60;  // 64 - log2 of the number of block starts
-    std::vector<uint32_t> starts_;
-    std::vector<Entry> entries_;
-    std::vector<uint32_t> strays_;       // units that left their cells since the build
+    ContactCells cells_;
+    ContactBuckets sorted_;
+    std::vector<uint32_t> strays_;       // units that left their cells since the sort
     std::vector<uint32_t> wideUnits_;    // units whose radius the cells do not cover
     std::vector<uint32_t> wideStatics_;  // static objects whose radius the cells do not cover
     std::vector<uint32_t> unitSlots_;    // each unit's entry, or STRAY, WIDE or LEFT_OUT
-    std::vector<Place> places_;          // units where they stood at the build, then statics
-    std::vector<uint32_t> buckets_;      // scratch of the build: each object's bucket or kind
+    std::vector<ContactBuckets::Place> places_;  // units where they stood at the sort, statics
+    std::vector<uint32_t> buckets_;              // each object's bucket at the sort, or its mark
+    std::vector<uint32_t> witnesses_;            // the object each unit touched last, or NONE
 };
 
 }  // namespace zelmor

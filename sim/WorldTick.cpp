@@ -49,19 +49,21 @@ private:
     std::array<Slot, 1u << SLOT_BITS> slots_{};
 };
 
-// The whole step of one unit: contact, lean, then its own orders and movement. The contact
+// The whole step of units[index]: contact, lean, then its own orders and movement. The contact
 // search is the grid's when there is one, else the search through every object.
-void stepUnit(World& world, Unit& unit, int ms, const ContactGrid* grid, LeanMemo& leans) {
+void stepUnit(World& world, std::size_t index, int ms, ContactGrid* grid, LeanMemo& leans) {
+    Unit& unit = world.units[index];
     // A standing unit is neither halted nor tilted; it keeps the lean it had.
     if (unit.speed() == 0.0f) {
         unit.update(ms);
         return;
     }
     const Vector3 next = unit.nextPosition(ms);
-    const SceneObject* contact =
-        grid != nullptr ? grid->findContact(unit)
-                        : ContactGrid::searchAll(world.units, world.staticObjects, unit);
-    if (contact != nullptr) {
+    // Which object it touches plays no part: one Halt whatever it is.
+    const bool touches =
+        grid != nullptr ? grid->touchesAny(index)
+                        : ContactGrid::searchAll(world.units, world.staticObjects, unit) != nullptr;
+    if (touches) {
         unit.preemptOrder(Order::halt());
     }
     // Far-off points, infinite ones included, lean with the nearest cell of the grid; a NaN
@@ -75,16 +77,16 @@ void stepUnit(World& world, Unit& unit, int ms, const ContactGrid* grid, LeanMem
 }  // namespace
 
 void WorldTick::advance(World& world, int ms) {
-    const ContactGrid* grid = nullptr;
+    ContactGrid* grid = nullptr;
     if (search == ContactSearch::Grid) {
-        grid_.build(world.units, world.staticObjects);
+        grid_.refresh(world.units, world.staticObjects);
         grid = &grid_;
     }
     LeanMemo leans;
     for (std::size_t i = 0; i < world.units.size(); ++i) {
         Unit& unit = world.units[i];
         const Vector3 before = unit.position;
-        stepUnit(world, unit, ms, grid, leans);
+        stepUnit(world, i, ms, grid, leans);
         // The units after this one must find it where it went; most standing units went nowhere,
         // and the grid already has them where they are.
         if (grid != nullptr && std::memcmp(&before, &unit.position, sizeof before) != 0) {

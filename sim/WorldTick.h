@@ -30,7 +30,7 @@ public:
     const ContactGrid& contactGrid() const { return grid_; }
 
 private:
-    ContactGrid grid_;  // rebuilt at each step
+    ContactGrid grid_;  // brought up to date at each step
 };
 
 }  // namespace zelmor

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -159,14 +160,22 @@ int64_t contactIndex(const World& world, const SceneObject* contact) {
     return targetIndex(world, contact);
 }
 
+// Changes made to a world between two steps, as a test or a tool may make them: called with
+// each world and the number of the step to come.
+using Edit = std::function<void(World&, int)>;
+
 // Steps both worlds and compares every unit after every step. Every 20 steps it also compares
 // the contact that each search names for each unit, and counts the moving units that touch
 // something, so that a test can show that it really drove units into each other.
-int stepAlike(Twins& pair, int steps) {
+int stepAlike(Twins& pair, int steps, const Edit& edit = nullptr) {
     int contacts = 0;
     const World& reference = *pair.reference;
     const World& grid = *pair.grid;
     for (int step = 0; step < steps; ++step) {
+        if (edit) {
+            edit(*pair.reference, step);
+            edit(*pair.grid, step);
+        }
         pair.reference->update(10);
         pair.grid->update(10);
         for (std::size_t i = 0; i < reference.units.size(); ++i) {
@@ -267,6 +276,141 @@ TEST(ContactGrid, ScenesStepExactlyLikeTheFullSearch) {
         Twins pair = twins(c.shape);
         EXPECT_GE(stepAlike(pair, c.steps), c.contacts) << "units should run into each other";
     }
+}
+
+// Units 3 apart in a square, each sent 5 to 20 away in a direction of its own, a rock in some
+// of the gaps: neighbours cross, meet and halt against each other, and the crowds that form
+// keep touching for many steps.
+void populateBattle(World& world, int units, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const int side = static_cast<int>(std::ceil(std::sqrt(double(units))));
+    world.initTerrain();
+    for (int i = 0; i < units; ++i) {
+        Unit unit;
+        unit.position = {3.0f * float(i % side - side / 2), 0.0f,
+                         3.0f * float(i / side - side / 2)};
+        world.units.push_back(unit);
+    }
+    for (int k = 0; k < units / 100; ++k) {
+        StaticObject rock;
+        rock.position = world.units[random() % units].position;
+        rock.position.x += 1.5f;
+        rock.position.z += 1.5f;
+        world.staticObjects.push_back(rock);
+    }
+    for (Unit& each : world.units) {
+        const double direction = unit(random) * 6.283185307179586;
+        const double distance = 5.0 + 15.0 * unit(random);
+        each.giveOrder(Order::moveTo({each.position.x + float(distance * std::sin(direction)), 0.0f,
+                                      each.position.z + float(distance * std::cos(direction))}));
+    }
+}
+
+TEST(ContactGrid, ABattleOfThousandsStepsExactlyLikeTheFullSearch) {
+    Twins pair;
+    pair.reference = std::make_unique<World>(pair.models);
+    pair.grid = std::make_unique<World>(pair.models);
+    populateBattle(*pair.reference, 2000, 11);
+    populateBattle(*pair.grid, 2000, 11);
+    pair.reference->tick().search = ContactSearch::AllPairs;
+    int halting = 0;
+    const Edit count = [&](World& world, int) {
+        if (&world == pair.grid.get()) {
+            halting += int(std::count_if(world.units.begin(), world.units.end(), [](const Unit& u) {
+                return !u.orders().empty() && u.orders().front().kind == OrderKind::Halt;
+            }));
+        }
+    };
+    EXPECT_GE(stepAlike(pair, 200, count), 2000) << "units should run into each other";
+    EXPECT_GT(halting, 20000) << "crowds should halt against each other";
+}
+
+// Between two steps anything may change: units put elsewhere (next to another unit, far off,
+// at NaN and back), radii grown or made NaN, static objects moved, speeds set by hand high
+// enough that many units leave their cells within one step, units added. Each step must see
+// the world as it is then.
+TEST(ContactGrid, ChangesBetweenStepsAreSeen) {
+    Twins pair = twins({.units = 300, .statics = 60, .area = 40.0f, .seed = 9});
+    // The first moving unit from start on, so that an edit lands where a search will look.
+    const auto moving = [](const std::vector<Unit>& units, std::size_t start) {
+        for (std::size_t k = 0; k < units.size(); ++k) {
+            const std::size_t i = (start + k) % units.size();
+            if (units[i].speed() > 0.0f && std::isfinite(units[i].position.x)) {
+                return i;
+            }
+        }
+        return start % units.size();
+    };
+    const Edit change = [&](World& world, int step) {
+        std::vector<Unit>& units = world.units;
+        const std::size_t n = units.size();
+        std::vector<StaticObject>& statics = world.staticObjects;
+        switch (step % 12) {
+            case 1:
+                units[(7 * step) % n].position = units[(13 * step) % n].position;
+                units[(7 * step) % n].position.x += 0.5f;
+                break;
+            case 3:
+                units[(5 * step) % n].boundingRadius = 3.0f;
+                units[(11 * step) % n].boundingRadius = NaN;
+                break;
+            case 4:
+                for (std::size_t k = 0; k < 4; ++k) {
+                    units[(3 * step + k) % n].position = {NaN, 0.0f, 0.0f};
+                }
+                units[(17 * step) % n].position = {3e38f, 0.0f, 1.0f};
+                break;
+            case 5:
+            case 6:
+                // Two steps running, so that one of them comes between two sorts of the grid.
+                for (std::size_t k = 0; k < 4; ++k) {
+                    statics[(step + k) % statics.size()].position =
+                        units[moving(units, 19 * step + 40 * k)].position;
+                }
+                break;
+            case 7:
+                // Many units at once, some a little faster than the cells allow, most each a
+                // step of 2 to 4; the step after, they stand again.
+                for (std::size_t i = 0; i < n; i += 3) {
+                    units[i].setSpeed(i % 2 == 0 ? 20.0f + float(i % 30) : 200.0f + float(i % 200));
+                }
+                break;
+            case 8:
+                for (std::size_t i = 0; i < n; i += 3) {
+                    units[i].setSpeed(0.0f);
+                }
+                break;
+            case 9:
+            case 10:
+                // The units put at NaN come back, next to units that search, two at each step.
+                for (std::size_t k = step % 12 - 9; k < 4; k += 2) {
+                    Unit& back = units[(3 * (step - step % 12 + 4) + k) % n];
+                    back.position = units[moving(units, 23 * step + 50 * k)].position;
+                    back.position.z += 1.0f;
+                }
+                for (Unit& unit : units) {
+                    if (!std::isfinite(unit.boundingRadius) || unit.boundingRadius > 1.0f) {
+                        unit.boundingRadius = Unit::UNIT_RADIUS;
+                    }
+                }
+                break;
+            case 11:
+                if (step < 60) {
+                    // Growing the list moves every unit; followed units are named by index.
+                    std::vector<Unit> grown(units.begin(), units.end());
+                    Unit extra;
+                    extra.position = units[step].position;
+                    grown.push_back(extra);
+                    for (std::size_t i = 0; i < n; ++i) {
+                        grown[i].giveOrder(Order::moveTo({float(i % 20), 0.0f, -float(i % 15)}));
+                    }
+                    units.swap(grown);
+                }
+                break;
+        }
+    };
+    EXPECT_GE(stepAlike(pair, 240, change), 100) << "units should run into each other";
 }
 
 TEST(ContactGrid, ContactDistancesAtTheLimitAndOnCellBorders) {
@@ -447,6 +591,26 @@ TEST(ContactGrid, ALaterUnitSeesWhereAnEarlierOneWentInTheSameStep) {
             ASSERT_EQ(orders.size(), 1u) << "pair " << pair;
             EXPECT_EQ(orders.front().kind, OrderKind::Halt);
         }
+    }
+}
+
+// A unit given a speed by hand moves further in a step than a unit may drift and keep its
+// cell (0.3 here, against 0.125): two cells from where it was sorted in, it still touches the unit
+// it reaches.
+TEST(ContactGrid, AUnitFasterThanItsCellsAllowIsStillFound) {
+    for (const ContactSearch search : {ContactSearch::AllPairs, ContactSearch::Grid}) {
+        ModelCache models;
+        World world(models);
+        world.tick().search = search;
+        world.units.assign(2, Unit());
+        world.units[0].position = {1.7f, 0.0f, 0.0f};
+        world.units[0].angles.y = 90.0f;
+        world.units[0].setSpeed(30.0f);
+        world.units[1].position = {3.6f, 0.0f, 0.0f};
+        world.units[1].setSpeed(0.7f);  // brakes for a step: the Halt stays
+        world.update(10);
+        ASSERT_EQ(world.units[1].orders().size(), 1u);
+        EXPECT_EQ(world.units[1].orders().front().kind, OrderKind::Halt);
     }
 }
 

@@ -56,12 +56,12 @@ cmake --build build-asan -j2 --target zelmor zelmor_tests zelmor_gl_tests
     ZELMOR=build-asan/zelmor SOAK_RSS_BOUND_KB=none scripts/soak.sh 20
 )
 
-step "fuzzing: 60 s for each of the 4 readers"
+step "fuzzing: 60 s for each of the 4 readers and the replay file"
 scripts/fuzz.sh 60
 
 # Every step above stops the script on its first failure, so reaching here means all passed.
 count() { ctest --test-dir "$1" -N "${@:2}" | awk '/Total Tests:/ { print $3 }'; }
-checks=$(($(count build) + $(count build-asan -L unit) + $(count build-asan -L gl) + 3 + 1 + 1 + 2 + 4))
-echo "tests, 3 web checks, the Windows and package stages, sanitizer suites, 2 soaks and 4 fuzz"\
+checks=$(($(count build) + $(count build-asan -L unit) + $(count build-asan -L gl) + 3 + 1 + 1 + 2 + 5))
+echo "tests, 3 web checks, the Windows and package stages, sanitizer suites, 2 soaks and 5 fuzz"\
     "targets:"
 echo "all: $checks passed, 0 failed"

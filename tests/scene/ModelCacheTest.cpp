@@ -105,9 +105,5 @@ TEST_F(ModelCacheTest, ReportsWhatTheListCannotDeliver) {
               }));
 }
 
-TEST(ModelCache, TheProgramHasOneCache) {
-    EXPECT_EQ(&ModelCache::instance(), &ModelCache::instance());
-}
-
 }  // namespace
 }  // namespace zelmor

@@ -14,39 +14,6 @@ SceneObject at(float x, float y, float z, float radius) {
     return object;
 }
 
-TEST(SceneObject, CopiesOwnTheirChildrenAndShareTheMesh) {
-    const Mesh mesh;
-    SceneObject source = at(1, 2, 3, 4);
-    source.mesh = &mesh;
-    source.children.push_back(at(5, 0, 0, 1));
-    source.children[0].mesh = &mesh;
-    source.children[0].children.push_back(at(6, 0, 0, 1));
-
-    {
-        SceneObject copy = source;
-        EXPECT_EQ(copy.mesh, &mesh);
-        ASSERT_EQ(copy.children.size(), 1u);
-        EXPECT_EQ(copy.children[0].mesh, &mesh);
-        copy.children[0].position.x = 50;
-        copy.children[0].children[0].position.x = 60;
-        copy.children[0].children.clear();
-        copy.children.push_back(at(7, 0, 0, 1));
-    }
-    ASSERT_EQ(source.children.size(), 1u);
-    EXPECT_EQ(source.children[0].position.x, 5.0f);
-    ASSERT_EQ(source.children[0].children.size(), 1u);
-    EXPECT_EQ(source.children[0].children[0].position.x, 6.0f);
-
-    SceneObject assigned;
-    assigned = source;
-    assigned.children[0].position.y = 9;
-    EXPECT_EQ(source.children[0].position.y, 0.0f);
-    const SceneObject& same = assigned;
-    assigned = same;
-    EXPECT_EQ(assigned.children.size(), 1u);
-    EXPECT_EQ(assigned.children[0].children.size(), 1u);
-}
-
 TEST(SceneObject, HitTestIsStrictAndCountsHeight) {
     const SceneObject object = at(1, 1, 1, 2);
     EXPECT_FALSE(object.containsPoint({3, 1, 1}));  // exactly at the radius

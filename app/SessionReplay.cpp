@@ -39,7 +39,7 @@ const char* nameOf(uint8_t kind) {
 }  // namespace
 
 SessionReplay::SessionReplay(std::istream& in)
-    : world_(models_), session_(geometry_, *this), clock_(*this), loop_(*this, clock_) {
+    : world_(models_), session_(geometry_, host_), clock_(*this), loop_(*this, clock_) {
     read(in);
     loadScene();
     marks_.push_back(markHere());

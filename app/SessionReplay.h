@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "app/GeometryHost.h"
 #include "app/MainLoop.h"
 #include "app/ReplayedFileSource.h"
 #include "app/Session.h"
-#include "app/SessionHost.h"
 #include "app/SessionSnapshot.h"
 #include "platform/Clock.h"
 #include "scene/ModelCache.h"
@@ -24,7 +24,7 @@ namespace zelmor {
 // readings decide how many steps each pass runs. The recorded state hashes are compared as the
 // replay reaches them; the first that differs stops it. The replay can also go a step at a time
 // and return to any step, through snapshots it keeps as it goes.
-class SessionReplay : private LoopClient, private SessionHost {
+class SessionReplay : private LoopClient {
 public:
     enum class Verdict { PLAYING, VERIFIED, MISMATCH, TRUNCATED, DAMAGED };
     struct Outcome {
@@ -102,16 +102,6 @@ private:
     bool isMinimised() override;
     void waitFrame() override {}
 
-    // SessionHost: only the view's geometry; nothing is drawn and nothing posted.
-    void resizeView(int width, int height) override { geometry_.resize(width, height); }
-    void setCamera(Camera& camera) override { geometry_.setCamera(camera); }
-    void beginFrame() override { geometry_.beginFrame(); }
-    void drawFrame(const AppState&) override {}
-    void postPaint() override {}
-    void postQuit(int) override {}
-    void setCapture(bool) override {}
-    int64_t passOn(uint32_t, uint64_t, int64_t) override { return 0; }
-
     // Where a replay stands, kept every SNAPSHOT_INTERVAL steps.
     struct Mark {
         SessionSnapshot session;
@@ -136,6 +126,7 @@ private:
     ModelCache models_;
     World world_;
     ViewGeometry geometry_;
+    GeometryHost host_{geometry_};  // nothing is drawn and nothing posted
     Session session_;
     RecordedClock clock_;
     MainLoop loop_;

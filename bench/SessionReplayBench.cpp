@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/GeometryHost.h"
 #include "app/MainLoop.h"
 #include "app/RecordingClock.h"
 #include "app/RecordingFileSource.h"
@@ -39,23 +40,6 @@ public:
     }
     replay::SinkFailure flush() override { return std::nullopt; }
     std::string bytes;
-};
-
-// A window that only keeps the view's geometry, as a replay's does.
-class GeometryHost : public SessionHost {
-public:
-    explicit GeometryHost(ViewGeometry& geometry) : geometry_(geometry) {}
-    void resizeView(int width, int height) override { geometry_.resize(width, height); }
-    void setCamera(Camera& camera) override { geometry_.setCamera(camera); }
-    void beginFrame() override { geometry_.beginFrame(); }
-    void drawFrame(const AppState&) override {}
-    void postPaint() override {}
-    void postQuit(int) override {}
-    void setCapture(bool) override {}
-    int64_t passOn(uint32_t, uint64_t, int64_t) override { return 0; }
-
-private:
-    ViewGeometry& geometry_;
 };
 
 class ScriptedClock : public platform::Clock {

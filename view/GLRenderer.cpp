@@ -10,20 +10,25 @@
 
 namespace zelmor {
 
+namespace {
+
+// A turn about one axis; a zero angle costs no call.
+void turn(float degrees, float x, float y, float z) {
+    if (degrees != 0.0f) {
+        glRotatef(degrees, x, y, z);
+    }
+}
+
+}  // namespace
+
 void GLRenderer::drawObject(const SceneObject& object) {
     const Vector3& p = object.position;
     const Vector3& a = object.angles;
     glTranslatef(p.x, p.y, p.z);
-    // X, then Y, then Z: a vertex turns about Z first. A zero angle costs no call.
-    if (a.x != 0.0f) {
-        glRotatef(a.x, 1.0f, 0.0f, 0.0f);
-    }
-    if (a.y != 0.0f) {
-        glRotatef(a.y, 0.0f, 1.0f, 0.0f);
-    }
-    if (a.z != 0.0f) {
-        glRotatef(a.z, 0.0f, 0.0f, 1.0f);
-    }
+    // X, then Y, then Z: a vertex turns about Z first.
+    turn(a.x, 1.0f, 0.0f, 0.0f);
+    turn(a.y, 0.0f, 1.0f, 0.0f);
+    turn(a.z, 0.0f, 0.0f, 1.0f);
     if (object.mesh != nullptr) {
         drawMesh(*object.mesh);
     }
@@ -44,15 +49,9 @@ void GLRenderer::drawUnit(const Unit& unit) {
     glTranslatef(p.x, p.y, p.z);
     // The heading goes last so that it acts first: the model is turned to its heading, then
     // tilted about the world's x and z axes with the ground.
-    if (a.x != 0.0f) {
-        glRotatef(a.x, 1.0f, 0.0f, 0.0f);
-    }
-    if (a.z != 0.0f) {
-        glRotatef(a.z, 0.0f, 0.0f, 1.0f);
-    }
-    if (a.y != 0.0f) {
-        glRotatef(a.y, 0.0f, 1.0f, 0.0f);
-    }
+    turn(a.x, 1.0f, 0.0f, 0.0f);
+    turn(a.z, 0.0f, 0.0f, 1.0f);
+    turn(a.y, 0.0f, 1.0f, 0.0f);
     if (unit.mesh != nullptr) {
         drawMesh(*unit.mesh);
     }

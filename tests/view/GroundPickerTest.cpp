@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <GL/glu.h>
-
 #include <array>
 #include <cmath>
 
 #include "geometry/Matrix4.h"
+#include "geometry/Unprojection.h"
 
 namespace zelmor {
 namespace {
@@ -81,11 +80,10 @@ TEST(GroundPicker, PointAboveTheHorizonLandsBehindTheEye) {
 
 TEST(GroundPicker, RayParallelToTheGroundKeepsTheCachedResult) {
     Scene scene({0, 5, 0}, {0, 0, -1});
-    double fx, fy, fz;
-    ASSERT_EQ(gluUnProject(320, 240, 1.0, scene.picker.modelview().data(),
-                           scene.picker.projection().data(), VIEWPORT.data(), &fx, &fy, &fz),
-              GL_TRUE);
-    ASSERT_EQ(static_cast<float>(fy), 5.0f) << "the centre ray must run level with the eye";
+    const Unprojection far = Unprojection::of(320, 240, 1.0, scene.picker.modelview(),
+                                              scene.picker.projection(), VIEWPORT);
+    ASSERT_TRUE(far.found);
+    ASSERT_EQ(static_cast<float>(far.y), 5.0f) << "the centre ray must run level with the eye";
 
     const Vector3 below = scene.picker.unproject(320, 100);
     ASSERT_NE(below, Vector3());

@@ -167,6 +167,13 @@ TEST_F(MessageQueueBurst, OutsideTheClientAreaOnlyACapturedPointerIsHeard) {
     ASSERT_TRUE(programQueue.peek(message, nullptr));
     EXPECT_EQ(message.message, WM_MOUSELEAVE) << "released outside: the leave went unheard";
     EXPECT_EQ(message.window, window.get());
+    // Released inside, the pointer is where the window hears it: there is no leave to tell.
+    MessageQueue::setCapture(window.get());
+    SDL_Event inside = motion(320, 240);
+    ASSERT_EQ(SDL_PushEvent(&inside), 1);
+    ASSERT_TRUE(programQueue.peek(message, nullptr) || programQueue.peek(message, nullptr));
+    MessageQueue::releaseCapture();
+    EXPECT_FALSE(programQueue.peek(message, nullptr)) << "message " << message.message;
 }
 
 }  // namespace

@@ -1,23 +1,27 @@
 #!/usr/bin/env python3
-"""Plants small faults into a scratch copy of the working tree, one at a time, builds the unit and
-GL test programs there and runs them; prints which faults the suite lets through.
+"""Plants small faults into a scratch copy of the working tree, one at a time, builds the test
+programs there and runs them; prints which faults the suites let through.
 
 Two sources of faults:
   - a hand-chosen list (the default): faults that once slipped through and must stay caught;
   - a seeded sample (--sample N --seed S) drawn from every place in the C++ sources of sim/,
-    geometry/, scene/, app/ and view/ where one of these small changes applies: a comparison
-    flipped or made (non-)strict, an arithmetic operator swapped, a number literal plus one, a
-    logical operator swapped or a negation dropped, an expression statement deleted, a returned
-    value replaced by the type's default ({}). The same seed and tree give the same sample.
+    geometry/, scene/, app/, view/ and platform/ (its shared files and the native platform's
+    folders, sdl/ and posix/) where one of these small changes applies: a comparison flipped or
+    made (non-)strict, an arithmetic operator swapped, a number literal plus one, a logical
+    operator swapped or a negation dropped, an expression statement deleted, a returned value
+    replaced by the type's default ({}). The same seed and tree give the same sample.
 
 A fault that does not build is left out of the score; one that makes a suite fail, crash or hang
-(past --timeout seconds) is killed. Slow tests run only for the faults the rest let through.
-Per folder, the score is killed / built. A tool for developers, not a CI step: it is CPU heavy,
-so run it with `nice -n 19`.
+(past --timeout seconds) is killed. The unit and GL suites run first; slow tests run only for the
+faults the rest let through, and the end-to-end suite (the real program under Xvfb) only for the
+faults the unit and GL suites let through. An end-to-end test that fails is run once more, and
+kills the fault only if it fails again: those tests wait on a real X server and program, and a
+machine under load must not pass for a caught fault. Per folder, the score is killed / built.
+A tool for developers, not a CI step: it is CPU heavy, so run it with `nice -n 19`.
     python3 scripts/mutants.py [--scratch DIR] [NAME-SUBSTRING ...]
-    python3 scripts/mutants.py --sample 150 --seed 26 [--results FILE]
+    python3 scripts/mutants.py --sample 100 --seed 31 [--results FILE]
     python3 scripts/mutants.py --recheck FILE   # runs again the faults FILE lists as survivors
-    python3 scripts/mutants.py --sample 150 --seed 26 --results FILE --resume
+    python3 scripts/mutants.py --sample 100 --seed 31 --results FILE --resume
     python3 scripts/mutants.py --score FILE
 """
 import argparse
@@ -51,28 +55,44 @@ FAULTS = [
     ("picking row off by one", "app/InputHandlers.cpp",
      "state_.viewHeight - y", "state_.viewHeight - 1 - y"),
     ("loop feeds the pass time", "app/MainLoop.cpp",
-     "        client.buildVisibleLists();\n        const int32_t start = clock.now();",
-     "        const int32_t start = clock.now();\n        client.buildVisibleLists();"),
+     "    client_.buildVisibleLists();\n    const int32_t start = clock_.now();",
+     "    const int32_t start = clock_.now();\n    client_.buildVisibleLists();"),
     ("model reader without 's'", "scene/ModelFile.cpp",
      "        case 's':\n            return readIgnored();\n", ""),
     ("second 'o' appended", "scene/ModelFile.cpp",
      "draft_.colours = std::move(colours);",
      "draft_.colours.insert(draft_.colours.end(), colours.begin(), colours.end());"),
-    ("culling with an opening in view", "sim/CullPlan.cpp",
+    ("culling with an opening in view", "view/CullPlan.cpp",
      "return dot(limit.normal, eye) < limit.offset - margin;", "return true;"),
-    ("culling a unit the near plane cuts", "sim/CullPlan.cpp",
+    ("culling a unit the near plane cuts", "view/CullPlan.cpp",
      "if (!(near[3] - spread > VIEW_MARGIN", "if (false && !(near[3] - spread > VIEW_MARGIN"),
-    ("inside-out solid not turned", "sim/CullPlan.cpp",
+    ("inside-out solid not turned", "view/CullPlan.cpp",
      "return outwards ? Winding::KEEP : Winding::TURN;", "return Winding::KEEP;"),
-    ("both ways round, the same way twice", "sim/CullPlan.cpp",
+    ("both ways round, the same way twice", "view/CullPlan.cpp",
      "bothWays_.insert(bothWays_.end(), {a, b, c, b, a, c});",
      "bothWays_.insert(bothWays_.end(), {a, b, c, a, b, c});"),
+    ("terrain never wired at start-up", "app/Session.cpp", "    world.initTerrain();\n", ""),
+    ("minimised window does not wait", "platform/sdl/Window.cpp",
+     "    native_->pacer.waitOnePeriod();\n", ""),
+    ("GL context kept at exit", "platform/sdl/Window.cpp",
+     "        SDL_GL_DeleteContext(native_->context);\n", ""),
+    ("window handle from SDL's own id", "platform/sdl/Window.cpp",
+     "return static_cast<uint32_t>(info.info.x11.window);",
+     "return SDL_GetWindowID(native_->window);"),
+    ("merged parts share the first colour", "view/PartBatch.cpp",
+     "(colourArray || sameColour(last.colour, mesh.colour())) &&", ""),
 ]
 
-TARGETS = ["zelmor_tests", "zelmor_gl_tests"]
-FOLDERS = ["sim", "geometry", "scene", "app", "view"]
-# Sources that no test program links (the program's entry point).
-NOT_LINKED = {"app/main.cpp"}
+UNIT, GL, E2E = "zelmor_tests", "zelmor_gl_tests", "zelmor_e2e_tests"
+# Where the sample is drawn from: the C++ sources directly in each of these folders. Faults are
+# scored by their top folder, so platform/ counts its shared files with the native platform's.
+FOLDERS = ["sim", "geometry", "scene", "app", "view", "platform", "platform/sdl",
+           "platform/posix"]
+SCORED = ["sim", "geometry", "scene", "app", "view", "platform"]
+# A source whose first line says so is the output of a generator (a table of constants): a fault
+# there is one of the generator's, and its thousands of numbers would crowd the code out of the
+# sample.
+GENERATED_MARK = "do not edit by hand"
 # Tests that take tens of seconds; they run only when the rest of the suite lets a fault through.
 SLOW_TESTS = ["ZelmorCheck.AHugeFileOfProblemsIsCheckedInLittleMemory"]
 
@@ -95,46 +115,80 @@ def copy_tree(source, scratch):
             target.write_bytes(data)
 
 
-def build(build_dir):
-    jobs = str(os.cpu_count() or 2)
-    return run(["cmake", "--build", str(build_dir), "-j", jobs, "--target", *TARGETS])
+class Suites:
+    """The test programs of one build folder, built and run as a fault's verdict needs them."""
 
+    def __init__(self, build_dir, timeout, jobs):
+        self.build_dir, self.timeout, self.jobs = build_dir, timeout, jobs
 
-def first_failure(binary, build_dir, timeout, gtest_filter):
-    env = dict(os.environ, SDL_VIDEODRIVER="offscreen")
-    program = str(build_dir / "tests" / binary)
-    # The GL tests make and tear down windows and contexts: like CTest, run each on its own.
-    filters = [gtest_filter]
-    if binary == "zelmor_gl_tests":
-        listed = run([program, "--gtest_list_tests", "--gtest_filter=" + gtest_filter], env=env)
-        filters, suite = [], ""
+    def build(self, *targets):
+        built = run(["cmake", "--build", str(self.build_dir), "-j", str(self.jobs), "--target",
+                     *targets])
+        return built is not None and built.returncode == 0
+
+    def program(self, binary):
+        return str(self.build_dir / "tests" / binary)
+
+    @staticmethod
+    def environment(binary):
+        # The GL tests ask for SDL's offscreen driver; the end-to-end tests start the program on
+        # their own X server, where it must find a real display.
+        env = dict(os.environ)
+        env.pop("SDL_VIDEODRIVER", None)
+        if binary != E2E:
+            env["SDL_VIDEODRIVER"] = "offscreen"
+        return env
+
+    def tests(self, binary, gtest_filter):
+        listed = run([self.program(binary), "--gtest_list_tests", "--gtest_filter=" + gtest_filter],
+                     env=self.environment(binary))
+        names, suite = [], ""
         for line in (listed.stdout if listed else "").splitlines():
             if not line.startswith(" "):
                 suite = line.strip()
             elif line.strip():
-                filters.append(suite + line.split()[0])
-    for each in filters:
-        result = run([program, "--gtest_brief=1", "--gtest_filter=" + each], timeout=timeout,
-                     env=env)
+                names.append(suite + line.split()[0])
+        return names
+
+    def failure(self, binary, gtest_filter, timeout):
+        """The first test of the filter that fails (or how the program failed), else None."""
+        result = run([self.program(binary), "--gtest_brief=1", "--gtest_filter=" + gtest_filter],
+                     timeout=timeout, env=self.environment(binary))
         if result is None:
             return f"{binary} hangs"
-        if result.returncode != 0:
-            failed = re.search(r"\[  FAILED  \] (\S+)", result.stdout)
-            return failed.group(1) if failed else f"{binary} exit {result.returncode}"
-    return None
+        if result.returncode == 0:
+            return None
+        failed = re.search(r"\[  FAILED  \] (\S+)", result.stdout)
+        return failed.group(1) if failed else f"{binary} exit {result.returncode}"
 
+    def first_failure(self, binary, gtest_filter, timeout, each_alone=False):
+        # The GL and end-to-end tests make and tear down windows, contexts and X servers: like
+        # CTest, run each in a process of its own.
+        if not each_alone:
+            return self.failure(binary, gtest_filter, timeout)
+        for name in self.tests(binary, gtest_filter):
+            failure = self.failure(binary, name, timeout)
+            if failure and (binary != E2E or self.failure(binary, name, timeout)):
+                return failure
+        return None
 
-def verdict(build_dir, timeout):
-    built = build(build_dir)
-    if built is None or built.returncode != 0:
-        return "does not build"
-    quick = "-" + ":".join(SLOW_TESTS)
-    for binary in reversed(TARGETS):  # the GL programs first: they take a second
-        failure = first_failure(binary, build_dir, timeout, quick)
-        if failure:
-            return f"killed by {failure}"
-    failure = first_failure(TARGETS[0], build_dir, timeout * 10, ":".join(SLOW_TESTS))
-    return f"killed by {failure}" if failure else "SURVIVED"
+    def verdict(self):
+        """"does not build", "killed by TEST" with the suite that killed, or "SURVIVED"."""
+        if not self.build(UNIT, GL):
+            return "does not build", None
+        quick = "-" + ":".join(SLOW_TESTS)
+        stages = [(GL, quick, self.timeout, True, "gl"),  # the GL program first: it is quick
+                  (UNIT, quick, self.timeout, False, "unit"),
+                  (UNIT, ":".join(SLOW_TESTS), self.timeout * 10, False, "unit"),
+                  (E2E, "*", self.timeout * 4, True, "e2e")]
+        for binary, gtest_filter, timeout, each_alone, suite in stages:
+            # The program and its tools are built only for faults the quicker suites let by.
+            if binary == E2E and not self.build(E2E):
+                return "does not build", None
+            failure = self.first_failure(binary, gtest_filter, timeout, each_alone)
+            if failure:
+                return f"killed by {failure}", suite
+        return "SURVIVED", None
 
 
 # --- the seeded sample ---------------------------------------------------------------------------
@@ -223,9 +277,10 @@ def all_sites(tree):
     for folder in FOLDERS:
         for path in sorted((tree / folder).glob("*.cpp")):
             name = f"{folder}/{path.name}"
-            if name in NOT_LINKED:
+            text = path.read_text()
+            if GENERATED_MARK in text.split("\n", 1)[0]:
                 continue
-            for kind, line, column, old, new in sites_in(name, path.read_text()):
+            for kind, line, column, old, new in sites_in(name, text):
                 sites.append({"file": name, "kind": kind, "line": line + 1, "column": column,
                               "old": old, "new": new})
     return sites
@@ -256,13 +311,14 @@ def describe(site):
 
 def score(results):
     lines = []
-    for folder in FOLDERS + ["all"]:
+    for folder in SCORED + ["all"]:
         mine = [r for r in results if folder == "all" or r["file"].startswith(folder + "/")]
         built = [r for r in mine if r["verdict"] != "does not build"]
         killed = [r for r in built if r["verdict"].startswith("killed")]
+        late = [r for r in killed if r.get("suite") == "e2e"]
         share = f"{100.0 * len(killed) / len(built):.0f}%" if built else "-"
-        lines.append(f"{folder:9} {len(killed):4} of {len(built):4} built faults killed ({share}),"
-                     f" {len(mine) - len(built)} did not build")
+        lines.append(f"{folder:9} {len(killed):4} of {len(built):4} built faults killed ({share},"
+                     f" {len(late)} by e2e), {len(mine) - len(built)} did not build")
     return "\n".join(lines)
 
 
@@ -275,21 +331,20 @@ def last_verdicts(results_file):
     return {key(r): r for r in map(json.loads, open(results_file))}
 
 
-def run_sites(sites, tree, build_dir, timeout, results_file):
+def run_sites(sites, tree, suites, results_file):
     results = []
     for site in sites:
         path = tree / site["file"]
         original = path.read_text()
         changed = planted(original, site)
-        if changed is None:
-            result = "not planted"
-        else:
+        result, suite = "not planted", None
+        if changed is not None:
             path.write_text(changed)
             try:
-                result = verdict(build_dir, timeout)
+                result, suite = suites.verdict()
             finally:
                 path.write_text(original)
-        results.append(dict(site, verdict=result))
+        results.append(dict(site, verdict=result, suite=suite))
         print(f"{describe(site)}  =>  {result}", flush=True)
         if results_file:
             with open(results_file, "a") as out:
@@ -297,23 +352,23 @@ def run_sites(sites, tree, build_dir, timeout, results_file):
     return results
 
 
-def run_hand_chosen(args, tree, build_dir):
+def run_hand_chosen(args, tree, suites):
     survivors = 0
     chosen = [f for f in FAULTS if not args.only or any(o in f[0] for o in args.only)]
     for name, file, old, new in chosen:
         path = tree / file
         original = path.read_text()
         if original.count(old) != 1:
-            print(f"{name:32} NOT PLANTED: the text to replace is not in {file} exactly once")
+            print(f"{name:36} NOT PLANTED: the text to replace is not in {file} exactly once")
             survivors += 1
             continue
         path.write_text(original.replace(old, new))
         try:
-            result = verdict(build_dir, args.timeout)
+            result, suite = suites.verdict()
         finally:
             path.write_text(original)
         survivors += result == "SURVIVED"
-        print(f"{name:32} {result}", flush=True)
+        print(f"{name:36} {result}" + (f" ({suite})" if suite else ""), flush=True)
     print(f"{len(chosen) - survivors} of {len(chosen)} faults killed")
     return survivors == 0
 
@@ -330,7 +385,9 @@ def main():
                         help="with --sample and --results: skip the faults the results file holds "
                         "as killed or not built; run the rest, its survivors again")
     parser.add_argument("--score", help="print the score of this results file (last verdicts)")
-    parser.add_argument("--timeout", type=int, default=60, help="seconds before a suite hangs")
+    parser.add_argument("--timeout", type=int, default=60,
+                        help="seconds before a suite hangs (an end-to-end test: four times that)")
+    parser.add_argument("--jobs", type=int, default=2, help="parallel jobs of each build")
     parser.add_argument("only", nargs="*", help="run only the faults whose name holds one of these")
     args = parser.parse_args()
     if args.score:
@@ -355,21 +412,21 @@ def main():
                      if done.get(key(s), {}).get("verdict", "SURVIVED") == "SURVIVED"]
             print(f"{len(sites)} of them still to run", flush=True)
     elif args.recheck:
-        previous = [json.loads(line) for line in open(args.recheck)]
-        sites = [r for r in previous if r["verdict"] == "SURVIVED"]
+        sites = [r for r in last_verdicts(args.recheck).values() if r["verdict"] == "SURVIVED"]
     # Without debug information and at -O1: the quickest to rebuild, and the results are the
     # same bits (no fused or reassociated arithmetic at any level).
     run(["cmake", "-S", str(tree), "-B", str(build_dir), "-DCMAKE_BUILD_TYPE=Release",
          "-DCMAKE_CXX_FLAGS_RELEASE=-O1 -DNDEBUG", "-DZELMOR_BENCH=OFF"], check=True)
-    baseline = verdict(build_dir, args.timeout)
+    suites = Suites(build_dir, args.timeout, args.jobs)
+    baseline, _ = suites.verdict()
     if baseline != "SURVIVED":
         sys.exit(f"the unchanged suite does not pass: {baseline}")
     if sites is None:
-        passed = run_hand_chosen(args, tree, build_dir)
-        build(build_dir)
+        passed = run_hand_chosen(args, tree, suites)
+        suites.build(UNIT, GL, E2E)
         sys.exit(0 if passed else 1)
-    results = run_sites(sites, tree, build_dir, args.timeout, args.results)
-    build(build_dir)
+    results = run_sites(sites, tree, suites, args.results)
+    suites.build(UNIT, GL, E2E)
     print(score(results))
 
 

@@ -124,8 +124,9 @@ TEST(ModelFile, ARecordCutShortOrMalformedDoesNotTakeEffect) {
     const Case cases[] = {
         {"v 1 5 5 5 v 2 1 2 3 4", 1, 0.0f},  // the file ends inside the second "v"
         {"v 1 5 5 5 c 1 0 0", 1, 0.0f},
-        {"c 1 0 0 1e999", 0, 0.0f},            // out of range for a float
-        {"c 1 1 1 1 v 1 0 0 - 1 x", 0, 1.0f},  // a sign apart from its digits
+        {"c 1 0 0 1e999", 0, 0.0f},                // out of range for a float
+        {"c 1 1 1 1 v 1 0 0 - 1 x", 0, 1.0f},      // a sign apart from its digits
+        {"c 1 1 1 1 s c 1 2 v 1 0 0 0", 0, 1.0f},  // a shading record one number short
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -36,7 +36,8 @@ std::optional<int> decode(int status) {
 
 ProgramRun::ProgramRun(const std::string& program, const std::filesystem::path& folder,
                        const std::string& display,
-                       const std::vector<std::pair<std::string, std::string>>& environment)
+                       const std::vector<std::pair<std::string, std::string>>& environment,
+                       const std::vector<std::string>& arguments)
     : errorFile_(folder / "stderr.txt") {
     pid_ = fork();
     if (pid_ != 0) {
@@ -54,7 +55,12 @@ ProgramRun::ProgramRun(const std::string& program, const std::filesystem::path& 
     if (error >= 0) {
         dup2(error, 2);
     }
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
     _exit(127);
 }
 

@@ -10,13 +10,15 @@
 
 namespace zelmor::test {
 
-// A program started in a folder with DISPLAY set (or unset when empty), its standard error kept
-// in a file. Killed when the object goes, if it still runs.
+// A program started in a folder with DISPLAY set (or unset when empty), the environment's further
+// variables and its arguments, its standard error kept in a file. Killed when the object goes,
+// if it still runs.
 class ProgramRun {
 public:
     ProgramRun(const std::string& program, const std::filesystem::path& folder,
                const std::string& display,
-               const std::vector<std::pair<std::string, std::string>>& environment = {});
+               const std::vector<std::pair<std::string, std::string>>& environment = {},
+               const std::vector<std::string>& arguments = {});
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

@@ -103,6 +103,12 @@ bool near(Rgb colour, Rgb expected, int tolerance) {
 }
 
 unsigned long findWindow(const std::string& display, const std::string& title) {
+    return findWindowTitled(display, [&title](const std::string& text) { return text == title; });
+}
+
+unsigned long findWindowTitled(const std::string& display,
+                               const std::function<bool(const std::string&)>& test,
+                               std::string* title) {
     Display* connection = XOpenDisplay(display.c_str());
     if (connection == nullptr) {
         return 0;
@@ -119,7 +125,12 @@ unsigned long findWindow(const std::string& display, const std::string& title) {
         XTextProperty name{};
         if (XGetWMName(connection, children[i], &name) != 0 && name.value != nullptr) {
             const std::string text(reinterpret_cast<const char*>(name.value), name.nitems);
-            found = title == text ? children[i] : 0;
+            if (test(text)) {
+                found = children[i];
+                if (title != nullptr) {
+                    *title = text;
+                }
+            }
             XFree(name.value);
         }
     }

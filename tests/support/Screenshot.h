@@ -37,6 +37,11 @@ bool near(Rgb colour, Rgb expected, int tolerance);
 
 // The top-level window with that title on the display: 0 when there is none.
 unsigned long findWindow(const std::string& display, const std::string& title);
+// The first top-level window whose title passes the test, its title put into title when given:
+// 0 when there is none.
+unsigned long findWindowTitled(const std::string& display,
+                               const std::function<bool(const std::string&)>& test,
+                               std::string* title = nullptr);
 // Asks the window to close, as a window manager's close button does (WM_DELETE_WINDOW).
 bool closeWindow(const std::string& display, unsigned long window);
 

@@ -1,7 +1,9 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/Unit.h"
@@ -23,6 +25,12 @@ std::vector<std::vector<double>> argsOf(const std::string& name) {
         args.push_back(call.args);
     }
     return args;
+}
+
+std::array<int, 3> rgbAt(int x, int y) {
+    std::array<unsigned char, 4> rgba{};
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return {rgba[0], rgba[1], rgba[2]};
 }
 
 // The heading rotation is issued last so that it acts first: turned to its heading, then tilted.
@@ -84,6 +92,29 @@ TEST_F(UnitGL, ZeroAnglesIssueNoRotationAndTheSelectedUnitDrawsTheMarker) {
         GlCalls::reset();
         unit.draw();
         EXPECT_EQ(GlCalls::count("glDrawElements"), selected ? 1 : 0);
+    }
+}
+
+// Neighbouring parts merge into one call only while they share a colour: the lower left and the
+// upper right triangle keep their own, one call or two.
+TEST_F(UnitGL, MergedPartsOfDifferentColoursKeepTheirColours) {
+    // The batch keeps pointers to its meshes for the life of the process.
+    static const Mesh red({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, {}, {1, 0, 0, 1}, GL_TRIANGLES);
+    static const Mesh blue({0, 0, 0, -1, 0, 0, 0, -1, 0}, {0, 1, 2}, {}, {0, 0, 1, 1},
+                           GL_TRIANGLES);
+    Unit unit;
+    for (const auto& [name, mesh] : {std::pair{"a", &red}, std::pair{"b", &blue}}) {
+        SceneObject part;
+        part.mesh = mesh;
+        unit.storePart(name, part);
+    }
+    for (const bool merged : {false, true}) {
+        PartBatch::mergeParts = merged;
+        glClear(GL_COLOR_BUFFER_BIT);
+        unit.draw();
+        PartBatch::mergeParts = true;
+        EXPECT_EQ(rgbAt(40, 40), (std::array<int, 3>{255, 0, 0})) << "merged " << merged;
+        EXPECT_EQ(rgbAt(24, 24), (std::array<int, 3>{0, 0, 255})) << "merged " << merged;
     }
 }
 

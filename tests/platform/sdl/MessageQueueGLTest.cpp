@@ -144,6 +144,7 @@ TEST_F(MessageQueueBurst, OutsideTheClientAreaOnlyACapturedPointerIsHeard) {
         {windowEvent(SDL_WINDOWEVENT_LEAVE), false, WM_MOUSELEAVE},
         {windowEvent(SDL_WINDOWEVENT_FOCUS_LOST), false, WM_KILLFOCUS},
         {windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), false, WM_SETFOCUS},
+        {windowEvent(SDL_WINDOWEVENT_MOVED), false, WM_NULL},  // reaches the window unhandled
         {motion(700, -20), true, WM_MOUSEMOVE},
         {windowEvent(SDL_WINDOWEVENT_LEAVE), true, WM_NULL},
         {release, true, WM_LBUTTONUP},
@@ -162,11 +163,19 @@ TEST_F(MessageQueueBurst, OutsideTheClientAreaOnlyACapturedPointerIsHeard) {
             programQueue.peek(message, nullptr) || programQueue.peek(message, nullptr);
         ASSERT_TRUE(taken) << "case " << (&c - cases);
         EXPECT_EQ(message.message, c.message) << "case " << (&c - cases);
+        EXPECT_EQ(message.window, window.get()) << "case " << (&c - cases);
     }
     MessageQueue::releaseCapture();
     ASSERT_TRUE(programQueue.peek(message, nullptr));
     EXPECT_EQ(message.message, WM_MOUSELEAVE) << "released outside: the leave went unheard";
     EXPECT_EQ(message.window, window.get());
+    // Released inside, the pointer is where the window hears it: there is no leave to tell.
+    MessageQueue::setCapture(window.get());
+    SDL_Event inside = motion(320, 240);
+    ASSERT_EQ(SDL_PushEvent(&inside), 1);
+    ASSERT_TRUE(programQueue.peek(message, nullptr) || programQueue.peek(message, nullptr));
+    MessageQueue::releaseCapture();
+    EXPECT_FALSE(programQueue.peek(message, nullptr)) << "message " << message.message;
 }
 
 }  // namespace

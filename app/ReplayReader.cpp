@@ -113,9 +113,9 @@ bool ReplayReader::readChunk() {
     return true;
 }
 
+// The chunk's records are read from its start once its CRC checks out (readChunk).
 bool ReplayReader::readPayload(std::size_t length) {
     chunk_.clear();
-    at_ = 0;
     while (chunk_.size() < length) {
         const std::size_t had = chunk_.size();
         const std::size_t piece = std::min(length - had, std::max(had, FIRST_PIECE));

@@ -112,6 +112,19 @@ TEST(ReplayWriter, EveryRecordReadsBackAsWrittenWhereverTheChunksEnd) {
     }
 }
 
+// A record that brings its chunk to exactly the cap still joins it. The header's record takes 5
+// bytes; a file named "a" of n bytes takes n + 10 (n from 2^14 to 2^21), which brings the chunk
+// to CHUNK_TARGET_BYTES, not yet over it; a file "b" takes n + 12 (n from 2^21 to 2^28), the rest.
+TEST(ReplayWriter, ARecordThatFillsItsChunkToTheCapJoinsIt) {
+    std::vector<Record> records;  // filled one by one: a list would copy the big file twice
+    records.push_back(Header{"", "", 0});
+    records.push_back(EmbeddedFile{"a", true, std::string(CHUNK_TARGET_BYTES - 5 - 10, 'a')});
+    records.push_back(
+        EmbeddedFile{"b", true, std::string(MAX_CHUNK_PAYLOAD - CHUNK_TARGET_BYTES - 12, 'b')});
+    records.push_back(End{0, 0});
+    EXPECT_EQ(chunkLengths(writeAll(records, 0)), (std::vector<uint32_t>{MAX_CHUNK_PAYLOAD, 11}));
+}
+
 // The encoding must not drift: a file written today reads the same in every later version.
 TEST(ReplayWriter, WritesTheDocumentedBytes) {
     test::MemorySink sink;

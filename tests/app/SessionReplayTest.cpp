@@ -214,9 +214,15 @@ TEST(GoldenReplay, DamagedRecordingsStopWithTheirVerdict) {
          Verdict::TRUNCATED, "before the scene was read"},
     };
     for (const Case& c : cases) {
-        const SessionReplay::Outcome outcome = verify(c.bytes);
+        std::istringstream in(c.bytes);
+        SessionReplay replay(in);
+        const SessionReplay::Outcome outcome = replay.playToEnd();
         EXPECT_EQ(outcome.verdict, c.verdict) << c.what << ": " << outcome.message;
         EXPECT_NE(outcome.message.find(c.says), std::string::npos) << c.what << ": " << outcome.message;
+        // A jump to where it stopped plays nothing again: the verdict stays.
+        replay.seek(replay.steps());
+        EXPECT_EQ(replay.outcome().verdict, c.verdict)
+            << c.what << ", after a jump to where it stopped";
     }
 }
 

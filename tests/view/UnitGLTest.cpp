@@ -118,5 +118,43 @@ TEST_F(UnitGL, MergedPartsOfDifferentColoursKeepTheirColours) {
     }
 }
 
+// Lit, merged parts show each face as its part turns it, as drawn one by one: the white light
+// shines along -z, so the upright triangle (upper right) is lit full and one turned half round y
+// (upper left) faces away; one turned half round z (lower left) still faces the light.
+TEST_F(UnitGL, MergedPartsAreLitAsTheirPartsFace) {
+    static const Mesh white({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, {}, {1, 1, 1, 1}, GL_TRIANGLES);
+    struct Case {
+        Vector3 turn;
+        int x, y;  // a pixel of the turned triangle
+        bool facesAway;
+    };
+    const Case cases[] = {{{0, 0, 180}, 24, 24, false}, {{0, 180, 0}, 24, 40, true}};
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    for (const Case& c : cases) {
+        Unit unit;
+        SceneObject upright;
+        upright.mesh = &white;
+        unit.storePart("a", upright);
+        SceneObject turned = upright;
+        turned.angles = c.turn;
+        unit.storePart("b", turned);
+        std::array<int, 3> seen[2][2];
+        for (const bool merged : {false, true}) {
+            PartBatch::mergeParts = merged;
+            glClear(GL_COLOR_BUFFER_BIT);
+            unit.draw();
+            PartBatch::mergeParts = true;
+            seen[merged][0] = rgbAt(40, 40);
+            seen[merged][1] = rgbAt(c.x, c.y);
+        }
+        EXPECT_EQ(seen[true][0], seen[false][0]) << "turned " << c.turn.y << ", " << c.turn.z;
+        EXPECT_EQ(seen[true][1], seen[false][1]) << "turned " << c.turn.y << ", " << c.turn.z;
+        EXPECT_EQ(seen[false][1] < seen[false][0], c.facesAway) << "the light makes no difference";
+    }
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+}
+
 }  // namespace
 }  // namespace zelmor

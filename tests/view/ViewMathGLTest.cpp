@@ -1,8 +1,8 @@
 // Our view arithmetic against the real calls on Linux's Mesa and GLU, bit for bit, over the
 // seeded cases the unit test pins: the model-view of gluLookAt, the projection of gluPerspective,
 // the viewport glViewport leaves, the frustum planes of the matrices read back, and the points
-// gluUnProject finds. Only this pair of libraries is the reference, so the Windows build leaves
-// this test out.
+// gluUnProject finds, there also through matrices with no zero in them. Only this pair of
+// libraries is the reference, so the Windows build leaves this test out.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -241,6 +241,30 @@ TEST_F(ViewMathGL, UnprojectionIsWhatGluUnProjectFinds) {
     EXPECT_EQ(mismatches.count(), 0) << "of " << cases().picks.size() << " window points";
     // Most points must really be found, or the comparison would prove little.
     EXPECT_GT(found, int(cases().picks.size()) / 2);
+}
+
+// The program's cameras leave zeros in their matrices that hide a wrong term of the inverse;
+// matrices with no zero at all leave every term to count.
+TEST_F(ViewMathGL, UnprojectionThroughMatricesOfNoCameraIsWhatGluUnProjectFinds) {
+    std::array<double, 16> modelview{};
+    std::array<double, 16> projection{};
+    for (int i = 0; i < 16; ++i) {
+        modelview[i] = std::sin(i * i + 1.0);
+        projection[i] = std::cos(0.7 * i * i + 0.5);
+    }
+    const std::array<int, 4> viewport{0, 0, 640, 480};
+    Mismatches mismatches;
+    const std::array<double, 3> points[] = {{0, 0, 0}, {320, 240, 0.5}, {17, 401, 1}};
+    for (const auto& [x, y, depth] : points) {
+        std::array<double, 3> gl{};
+        ASSERT_EQ(gluUnProject(x, y, depth, modelview.data(), projection.data(), viewport.data(),
+                               &gl[0], &gl[1], &gl[2]),
+                  GL_TRUE);
+        const Unprojection point = Unprojection::of(x, y, depth, modelview, projection, viewport);
+        ASSERT_TRUE(point.found);
+        mismatches.check(differences(std::array<double, 3>{point.x, point.y, point.z}, gl),
+                         "window point " + std::to_string(int(x)) + ", " + std::to_string(int(y)));
+    }
 }
 
 }  // namespace

@@ -169,6 +169,8 @@ TEST(ModelFile, ReportsWhatItSkipsCutsShortOrCannotUse) {
     readModelFile(shortFile, "c.txt", &report);
     std::istringstream badFile("v 1 0 0 -");
     readModelFile(badFile, "b.txt", &report);
+    std::istringstream emptyFile("");
+    readModelFile(emptyFile, "e.txt", &report);
     EXPECT_EQ(report.lines, (std::vector<std::string>{
                                 "m.txt@0 skipped 'q' where a record letter was expected",
                                 "m.txt@48 note text after the end record 'x' is not read",
@@ -178,6 +180,7 @@ TEST(ModelFile, ReportsWhatItSkipsCutsShortOrCannotUse) {
                                 "c.txt@-1 note model has no indices; it draws nothing",
                                 "b.txt@8 number could not be read; reading ends here",
                                 "b.txt@-1 note model has no indices; it draws nothing",
+                                "e.txt@-1 note model file is empty; the model draws nothing",
                             }));
 }
 

@@ -69,6 +69,12 @@ TEST(Camera, LooksStraightDownOnlyWhenXAndZMatchExactly) {
     // Far from the origin a small offset vanishes in the float sum: still straight down.
     camera.setPosition({1e8f, 10, 0});
     EXPECT_EQ(camera.upVector(), Vector3(1, 0, 0));
+    // Half a float step above 1 rounds back to 1 (ties to even); half a step below it does not.
+    camera.setPosition({1, 10, 0});
+    camera.setLookOffset({0x1p-24f, -10, 0});
+    EXPECT_EQ(camera.upVector(), Vector3(1, 0, 0));
+    camera.setLookOffset({-0x1p-24f, -10, 0});
+    EXPECT_EQ(camera.upVector(), Vector3(0, 1, 0));
 }
 
 TEST(Camera, TheFrustumIsAPyramidFromTheEyeInWorldCoordinates) {

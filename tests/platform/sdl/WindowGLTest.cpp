@@ -43,5 +43,14 @@ TEST_F(SdlWindow, DeletingTheContextLeavesNoneCurrent) {
     EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
 }
 
+// Events SDL still queues for a destroyed window (it sends some as it destroys it) must find no
+// window, not the one that is gone.
+TEST_F(SdlWindow, ADestroyedWindowIsNoLongerFoundByItsSdlId) {
+    const uint32_t id = SDL_GetWindowID(window->native().window);
+    ASSERT_EQ(windowFromSdlId(id), window.get());
+    window->destroy();
+    EXPECT_EQ(windowFromSdlId(id), nullptr);
+}
+
 }  // namespace
 }  // namespace zelmor::platform

@@ -79,9 +79,8 @@ void Application::startRecording() {
     }
     const replay::Header header{ZELMOR_VERSION, ZELMOR_PLATFORM_NAME,
                                 static_cast<int64_t>(std::time(nullptr))};
-    recorder_ = std::make_unique<SessionRecorder>(*replayFile_, header, [this](const std::string& line) {
-        view_.note(line);
-    });
+    recorder_ = std::make_unique<SessionRecorder>(
+        *replayFile_, header, [this](const std::string& line) { view_.note(line); });
     loopClock_.recordTo(recorder_.get());
 }
 

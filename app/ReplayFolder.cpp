@@ -40,7 +40,8 @@ std::optional<std::pair<std::string, unsigned long>> orderOf(const std::string& 
             return std::nullopt;
         }
     }
-    const std::string rest = name.substr(STAMP_LENGTH, name.size() - STAMP_LENGTH - extension.size());
+    const std::string rest =
+        name.substr(STAMP_LENGTH, name.size() - STAMP_LENGTH - extension.size());
     if (rest.empty()) {
         return std::make_pair(stamp, 1ul);
     }

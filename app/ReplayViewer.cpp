@@ -230,8 +230,9 @@ void ReplayViewer::drawFrame() {
 std::string ReplayViewer::title() const {
     char text[160];
     const double seconds = replay_->steps() * 0.01;
-    const std::string pace =
-        speed() == 0 ? "fastest" : (speed() < 1 ? "1/" + std::to_string(int(1 / speed())) + "x"
+    const std::string pace = speed() == 0
+                                 ? "fastest"
+                                 : (speed() < 1 ? "1/" + std::to_string(int(1 / speed())) + "x"
                                                 : std::to_string(int(speed())) + "x");
     std::snprintf(text, sizeof text, "zelmor replay: step %llu of %llu, %.2f s, %s%s",
                   static_cast<unsigned long long>(replay_->steps()),

@@ -65,8 +65,8 @@ void SessionReplay::read(std::istream& in) {
                 } else if constexpr (std::is_same_v<R, replay::SceneLoaded>) {
                     events_.push_back({Event::LOADED});
                 } else if constexpr (std::is_same_v<R, replay::Handled>) {
-                    events_.push_back({Event::HANDLED, false, r.message, 0, 0, r.step, r.wParam,
-                                       r.lParam});
+                    events_.push_back(
+                        {Event::HANDLED, false, r.message, 0, 0, r.step, r.wParam, r.lParam});
                 } else if constexpr (std::is_same_v<R, replay::Pass>) {
                     events_.push_back({Event::PASS, r.minimised, 0, r.start, r.end});
                     recordedEnd_ = r.end;
@@ -185,9 +185,9 @@ const SessionReplay::Outcome& SessionReplay::playToEnd() {
 
 void SessionReplay::seek(uint64_t step) {
     // The last mark at or before the step, unless playing on from here gets there sooner.
-    const auto after = std::upper_bound(
-        marks_.begin(), marks_.end(), step,
-        [](uint64_t s, const Mark& mark) { return s < mark.session.steps(); });
+    const auto after =
+        std::upper_bound(marks_.begin(), marks_.end(), step,
+                         [](uint64_t s, const Mark& mark) { return s < mark.session.steps(); });
     const Mark& mark = *std::prev(after);
     if (step < session_.steps() || mark.session.steps() > session_.steps()) {
         returnTo(mark);
@@ -279,8 +279,9 @@ bool SessionReplay::isMinimised() {
         return true;
     }
     if (event->kind != Event::PASS) {
-        stop(Verdict::DAMAGED, std::string("damaged: a ") + nameOf(event->kind) + " record at step " +
-                                   std::to_string(steps) + " where a pass's clock readings belong");
+        stop(Verdict::DAMAGED, std::string("damaged: a ") + nameOf(event->kind) +
+                                   " record at step " + std::to_string(steps) +
+                                   " where a pass's clock readings belong");
         return true;
     }
     ++next_;

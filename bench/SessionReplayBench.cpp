@@ -14,10 +14,10 @@
 #include "app/MainLoop.h"
 #include "app/RecordingClock.h"
 #include "app/RecordingFileSource.h"
+#include "app/ReplaySink.h"
 #include "app/Session.h"
 #include "app/SessionRecorder.h"
 #include "app/SessionReplay.h"
-#include "app/ReplaySink.h"
 #include "platform/WindowMessages.h"
 #include "scene/FolderFileSource.h"
 
@@ -162,9 +162,9 @@ void verify(benchmark::State& state) {
         }
         steps = replay.steps();
     }
-    state.counters["steps_per_s"] = benchmark::Counter(
-        static_cast<double>(steps) * static_cast<double>(state.iterations()),
-        benchmark::Counter::kIsRate);
+    state.counters["steps_per_s"] =
+        benchmark::Counter(static_cast<double>(steps) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
     const double minutes = static_cast<double>(steps) / 6000.0;
     state.counters["bytes_per_minute"] =
         static_cast<double>(recording.bytes.size() - recording.sceneBytes) / minutes;

@@ -76,9 +76,9 @@ TEST(Recording, EndedKilledRefusedAndKept) {
         if (c.fileLimitKb > 0) {
             // Files grow only so far; the signal that would end the program is ignored, so a
             // write past the limit fails as on a full disk.
-            program = folder.write("limited.sh", "#!/bin/bash\nulimit -f " +
-                                                      std::to_string(c.fileLimitKb) +
-                                                      "\ntrap '' XFSZ\nexec " + ZELMOR_BINARY + "\n");
+            program = folder.write("limited.sh",
+                                   "#!/bin/bash\nulimit -f " + std::to_string(c.fileLimitKb) +
+                                       "\ntrap '' XFSZ\nexec " + ZELMOR_BINARY + "\n");
             fs::permissions(program, fs::perms::owner_all);
         }
         auto run = std::make_unique<test::ProgramRun>(program, folder.path(), x.display());

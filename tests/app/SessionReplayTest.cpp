@@ -77,7 +77,8 @@ TEST(GoldenReplay, EachHoldsItsScenarioAndVerifiesToItsEnd) {
          "an order queued with SHIFT"},
         {"queue-and-halt",
          handled(WM_KEYDOWN, [](const replay::Handled& h) { return h.wParam == 'S'; }), "a halt"},
-        {"scrolling", handled(WM_KEYDOWN, [](const replay::Handled& h) { return h.wParam == 0x26; }),
+        {"scrolling",
+         handled(WM_KEYDOWN, [](const replay::Handled& h) { return h.wParam == 0x26; }),
          "an arrow key"},
         {"scrolling",
          handled(WM_MOUSEMOVE, [](const replay::Handled& h) { return pointX(h.lParam) < 20; }),
@@ -155,7 +156,8 @@ TEST(GoldenReplay, DamagedRecordingsStopWithTheirVerdict) {
     for (std::size_t at = 16; at + 4 <= golden.size();) {
         boundaries.push_back(at);
         const uint32_t length = uint8_t(golden[at]) | uint8_t(golden[at + 1]) << 8 |
-                                uint8_t(golden[at + 2]) << 16 | uint32_t(uint8_t(golden[at + 3])) << 24;
+                                uint8_t(golden[at + 2]) << 16 |
+                                uint32_t(uint8_t(golden[at + 3])) << 24;
         at += 4 + length + 4;
     }
     ASSERT_GE(boundaries.size(), 3u);
@@ -182,7 +184,8 @@ TEST(GoldenReplay, DamagedRecordingsStopWithTheirVerdict) {
                    [](auto& records) {
                        int passes = 0;
                        for (replay::Record& record : records) {
-                           if (auto* pass = std::get_if<replay::Pass>(&record); pass && ++passes == 20) {
+                           if (auto* pass = std::get_if<replay::Pass>(&record);
+                               pass && ++passes == 20) {
                                pass->end += 2000;
                            }
                        }
@@ -218,7 +221,8 @@ TEST(GoldenReplay, DamagedRecordingsStopWithTheirVerdict) {
         SessionReplay replay(in);
         const SessionReplay::Outcome outcome = replay.playToEnd();
         EXPECT_EQ(outcome.verdict, c.verdict) << c.what << ": " << outcome.message;
-        EXPECT_NE(outcome.message.find(c.says), std::string::npos) << c.what << ": " << outcome.message;
+        EXPECT_NE(outcome.message.find(c.says), std::string::npos)
+            << c.what << ": " << outcome.message;
         // A jump to where it stopped plays nothing again: the verdict stays.
         replay.seek(replay.steps());
         EXPECT_EQ(replay.outcome().verdict, c.verdict)

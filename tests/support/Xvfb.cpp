@@ -40,8 +40,8 @@ Xvfb::Xvfb(const std::vector<std::string>& arguments) {
         // -noreset the server starts afresh whenever its last client goes, and a program that
         // connects while it does so finds no display.
         const std::string fd = std::to_string(fds[1]);
-        std::vector<const char*> argv = {"Xvfb", "-displayfd",  fd.c_str(),  "-screen", "0",
-                                         "1024x768x24", "-nolisten", "tcp", "-noreset"};
+        std::vector<const char*> argv = {"Xvfb",        "-displayfd", fd.c_str(), "-screen", "0",
+                                         "1024x768x24", "-nolisten",  "tcp",      "-noreset"};
         for (const std::string& argument : arguments) {
             argv.push_back(argument.c_str());
         }

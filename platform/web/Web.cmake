@@ -48,7 +48,7 @@ if(ZELMOR_WEB_TESTS AND EXISTS ${ZELMOR_GTEST_SOURCE}/CMakeLists.txt)
     ${CMAKE_SOURCE_DIR}/tests/app/ReplayFileSinkTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/app/SessionReplayTest.cpp
     ${CMAKE_SOURCE_DIR}/tests/support/TestFiles.cpp)
-  # The simulation alone: no GL, no window, nothing that needs a browser.
+  # The simulation and the session on it: no GL, no window, nothing that needs a browser.
   target_link_libraries(zelmor_sim_tests PRIVATE zelmor_session gtest_main)
   target_include_directories(zelmor_sim_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(zelmor_sim_tests PRIVATE ZELMOR_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

@@ -37,12 +37,6 @@ float Vector3::length() const {
 
 namespace {
 
-double planarSquared(const Vector3& a, const Vector3& b) {
-    const double dx = double(a.x) - b.x;
-    const double dz = double(a.z) - b.z;
-    return dx * dx + dz * dz;
-}
-
 // asin(x) for 0 <= x <= 0.5 as x + x^3 P(x^2), with P a polynomial of degree 9 fitted to
 // Chebyshev nodes on [0, 0.25]: relative error below 2e-14, evaluated in pairs so that the terms
 // do not wait for each other.
@@ -80,14 +74,18 @@ float degreesOfAcos(double c) {
 }  // namespace
 
 float Vector3::planarDistance(const Vector3& b) const {
-    return static_cast<float>(std::sqrt(planarSquared(*this, b)));
+    return static_cast<float>(planarLength(b));
 }
 
 Vector3 Vector3::headingTo(const Vector3& b) const {
+    return {0.0f, headingDegreesTo(b, planarLength(b)), 0.0f};
+}
+
+float Vector3::headingDegreesTo(const Vector3& b, double planarLength) const {
     const double dz = double(b.z) - z;
     const double dx = double(b.x) - x;
     // The distance stays in double: rounded to float, (1, 0, 1) would give 45.00003, not 45.00004.
-    const double d = std::sqrt(planarSquared(*this, b));
+    const double d = planarLength;
     // Equal x and z have no direction; 0/0 would poison the heading with NaN. Treat the point as
     // straight ahead, which the quadrant table below reports as 360.
     const double ratio = d > 0.0 ? std::fabs(dz) / d : 1.0;
@@ -104,7 +102,7 @@ Vector3 Vector3::headingTo(const Vector3& b) const {
     } else {
         h = 360.0 - h0;
     }
-    return {0.0f, static_cast<float>(h), 0.0f};
+    return static_cast<float>(h);
 }
 
 Vector3 Vector3::unitNormal(const Vector3& b) const {

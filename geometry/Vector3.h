@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 namespace zelmor {
 
 // 180 divided by the float value of 3.14159 (3.141590118408203), not 180/pi. Every radian to
@@ -33,9 +35,19 @@ struct Vector3 {
         return static_cast<float>(dx * dx + dz * dz);
     }
     float planarDistance(const Vector3& b) const;
+    // The same distance before it is rounded to float; inline too, as every driving unit asks
+    // for it in every step.
+    double planarLength(const Vector3& b) const {
+        const double dx = double(x) - b.x;
+        const double dz = double(z) - b.z;
+        return std::sqrt(dx * dx + dz * dz);
+    }
     // (0, h, 0) with h the heading in degrees from this point towards b: 0 (reported as 360)
     // along +z, 90 along +x, 180 along -z, 270 along -x. Equal x and z give 360.
     Vector3 headingTo(const Vector3& b) const;
+    // headingTo(b).y for a caller that has planarLength(b) already: a unit that drives asks
+    // for both, and the square root is the slowest part of each.
+    float headingDegreesTo(const Vector3& b, double planarLength) const;
     // The cross product this x b scaled to length 1; (0, 0, 0) when it has no direction.
     Vector3 unitNormal(const Vector3& b) const;
 };

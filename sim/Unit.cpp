@@ -189,9 +189,10 @@ void Unit::orderStep() {
 }
 
 void Unit::driveTowards(const Vector3& point) {
-    const float distance = position.planarDistance(point);
+    const double length = position.planarLength(point);
+    const float distance = static_cast<float>(length);
     if (distance > SLOWING_RADIUS) {
-        if (position.headingTo(point).y != angles.y) {
+        if (position.headingDegreesTo(point, length) != angles.y) {
             preemptOrder(Order::turnTo(point));
         }
         if (speed_ <= TOP_SPEED) {
@@ -214,7 +215,7 @@ void Unit::driveTowards(const Vector3& point) {
 }
 
 void Unit::turnTowards(const Vector3& point) {
-    const float heading = position.headingTo(point).y;
+    const float heading = position.headingDegreesTo(point, position.planarLength(point));
     double diff = double(heading) - angles.y;
     if (diff > 180.0) {
         diff -= 360.0;

@@ -23,6 +23,8 @@ constexpr int STEP = 10;  // milliseconds, as the main loop always steps
 constexpr int WARM_UP_STEPS = 20;
 // Beyond this the search through every pair needs tens of seconds per step.
 constexpr int ALL_PAIRS_LIMIT = 10000;
+// The steps of a battle measured after the warm-up: the crowds meet and halt in them.
+constexpr int BATTLE_STEPS = 150;
 
 // Loading a large field takes seconds, and the benchmark library calls a benchmark several
 // times: the last field built is kept and driven on by whichever search comes next. A battle
@@ -119,9 +121,10 @@ void registerTicks() {
                                                       tick, units, ContactSearch::Grid, layout)
                              ->Unit(benchmark::kMicrosecond);
             // A battle settles as units arrive: a fixed number of steps from a new field
-            // measures the same ones in every run.
+            // measures the same ones in every run, and the same ones at every size, so that
+            // the sizes compare like with like.
             if (layout == Layout::Battle) {
-                grid->Iterations(units > ALL_PAIRS_LIMIT ? 150 : 300);
+                grid->Iterations(BATTLE_STEPS);
             }
         }
     }

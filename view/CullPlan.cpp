@@ -157,7 +157,6 @@ public:
         }
         bool outwards = true;
         bool inwards = true;
-        bool solid = false;
         for (uint32_t t : faces_) {
             const auto& c = surface_.triangles[t];
             const Point& a = surface_.corners[c[0]];
@@ -176,9 +175,10 @@ public:
             }
             outwards = outwards && above <= tolerance_;
             inwards = inwards && below >= -tolerance_;
-            solid = solid || above > tolerance_ || below < -tolerance_;
         }
-        if (!solid || outwards == inwards) {
+        // A flat piece (every corner within the tolerance of every face) passes both tests:
+        // it is seen from both sides.
+        if (outwards == inwards) {
             return Winding::BOTH;
         }
         return outwards ? Winding::KEEP : Winding::TURN;

@@ -104,6 +104,7 @@ TEST_F(GLViewTest, StartUpReportIsWrittenLineByLine) {
     const bool hasLock = has("GL_EXT_compiled_vertex_array");
     EXPECT_EQ(view->lockArrays() != nullptr, hasLock);
     EXPECT_EQ(view->unlockArrays() != nullptr, hasLock);
+    EXPECT_EQ(view->addSwapHintRect() != nullptr, has("GL_WIN_swap_hint"));
 }
 
 TEST_F(GLViewTest, StartUpStateReadsBack) {
